@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/result_set.h"
+
+namespace velmora {
+
+struct ConnectionSettings {
+    std::string database;  // "host:path" for a server, a plain path for the embedded engine
+    std::string userName;
+    std::string password;
+};
+
+// The program's one database connection with its default transaction (read committed, record version,
+// no wait). A closed connection attaches again on the next statement; the transaction starts with the first
+// statement and stays open, every update being committed with commit retaining.
+class Connection {
+public:
+    explicit Connection(ConnectionSettings settings);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const std::string& databaseName() const { return settings_.database; }
+
+    void open();
+    // Commits what the transaction still holds and detaches; a connection already lost is just let go.
+    void close();
+    bool isOpen() const;
+
+    // Runs a select (or a procedure that returns values) and fetches every row.
+    ResultSet query(std::string_view sql);
+    // Runs any other statement, then commits retaining.
+    void execute(std::string_view sql);
+
+private:
+    struct Handles;
+    void ensureTransaction();
+
+    ConnectionSettings settings_;
+    std::unique_ptr<Handles> handles_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,52 @@
+#include "common/file_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace velmora {
+
+std::string fileErrorReason(int errnoValue) {
+    switch (errnoValue) {
+    case ENOENT:
+        return "arquivo ou pasta não encontrado";
+    case EACCES:
+    case EPERM:
+        return "acesso negado";
+    case EISDIR:
+        return "o caminho é uma pasta";
+    case ENOTDIR:
+        return "uma parte do caminho não é uma pasta";
+    case ENAMETOOLONG:
+        return "nome de arquivo muito longo";
+    case EEXIST:
+        return "o arquivo já existe";
+    case ENOSPC:
+        return "não há espaço livre no disco";
+    case EDQUOT:
+        return "cota de disco excedida";
+    case EROFS:
+        return "o disco só permite leitura";
+    case EBUSY:
+    case ETXTBSY:
+        return "o arquivo está em uso";
+    case EMFILE:
+    case ENFILE:
+        return "arquivos abertos demais";
+    case EIO:
+        return "erro de leitura ou gravação no dispositivo";
+    default:
+        return "erro " + std::to_string(errnoValue) + " (" + std::strerror(errnoValue) + ")";
+    }
+}
+
+std::string fileErrorMessage(std::string_view action, const std::filesystem::path& path, int errnoValue) {
+    std::string message = "Não foi possível ";
+    message += action;
+    message += " o arquivo ";
+    message += path.string();
+    message += ": ";
+    message += fileErrorReason(errnoValue);
+    return message;
+}
+
+}  // namespace velmora

@@ -1,0 +1,66 @@
+#include "dialogs/generic_message.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <chrono>
+
+#include "common/clock.h"
+
+namespace velmora {
+
+namespace {
+constexpr int kOuterWidth = 540;
+constexpr int kOuterHeightPlain = 80;
+constexpr int kOuterHeightConfirmation = 200;
+constexpr std::chrono::milliseconds kShownFor{5000};
+
+// Outer sizes count the frame; Qt sizes the client area, so the frame is taken off when the platform has one.
+void setOuterSize(QWidget& window, int width, int height) {
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    window.setFixedSize(width - frame.width(), height - frame.height());
+}
+}  // namespace
+
+GenericMessageWindow::GenericMessageWindow(const QString& text, bool confirmation)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      lblMensagem_(new QLabel(QStringLiteral("Mensagem Genérica"), this)),
+      ckbConcordo_(new QCheckBox(QStringLiteral("Estou ciente destas informações."), this)),
+      panel_(new QFrame(this)),
+      btnOk_(new QPushButton(QStringLiteral("OK"), panel_)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Aviso do Sistema"));
+    setModal(false);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+
+    lblMensagem_->setGeometry(8, 16, 517, 72);
+    lblMensagem_->setWordWrap(true);
+    lblMensagem_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ckbConcordo_->setGeometry(8, 94, 185, 17);
+    static_cast<QFrame*>(panel_)->setFrameShape(QFrame::StyledPanel);
+    btnOk_->setGeometry(445, 7, 75, 25);
+    btnOk_->setEnabled(false);
+
+    connect(ckbConcordo_, &QCheckBox::toggled, btnOk_, &QPushButton::setEnabled);
+    connect(btnOk_, &QPushButton::clicked, this, &QDialog::close);
+
+    panel_->setVisible(confirmation);
+    ckbConcordo_->setVisible(confirmation);
+    btnOk_->setVisible(confirmation);
+    setOuterSize(*this, kOuterWidth, confirmation ? kOuterHeightConfirmation : kOuterHeightPlain);
+    panel_->setGeometry(0, height() - 40, width(), 40);
+    lblMensagem_->setText(text);
+}
+
+void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock) {
+    auto* window = new GenericMessageWindow(QString::fromStdString(text), confirmation);  // deletes itself on close
+    window->show();
+    window->raise();
+    window->repaint();
+    QApplication::processEvents();
+    if (closeByItself) {
+        clock.sleep(kShownFor);
+        window->close();
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <string>
+
+namespace velmora {
+
+class Clock;
+
+// TfrmMensagemConfirmarGenerica: one text, either acknowledged by ticking the box and pressing OK, or shown
+// for a moment without any control.
+class GenericMessageWindow final : public QDialog {
+public:
+    GenericMessageWindow(const QString& text, bool confirmation);
+
+    QLabel* lblMensagem() const { return lblMensagem_; }
+    QCheckBox* ckbConcordo() const { return ckbConcordo_; }
+    QPushButton* btnOk() const { return btnOk_; }
+    QWidget* panel() const { return panel_; }
+
+private:
+    QLabel* lblMensagem_;
+    QCheckBox* ckbConcordo_;
+    QWidget* panel_;
+    QPushButton* btnOk_;
+};
+
+// Shows the window modeless. With closeByItself it stays 5 seconds (the thread waits, as the notice is meant to
+// hold start-up back) and closes; otherwise it stays until OK, or until the program ends.
+void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock);
+
+}  // namespace velmora

@@ -1,0 +1,76 @@
+#include "monitor/erp_settings.h"
+
+#include "common/ini_file.h"
+#include "common/text.h"
+#include "monitor/monitor_ui.h"
+#include "monitor/process_control.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr char kSeparator = fs::path::preferred_separator;
+
+std::string upToLastSeparator(const std::string& path) {
+    const auto last = path.rfind(kSeparator);
+    return last == std::string::npos ? std::string{} : path.substr(0, last + 1);
+}
+}  // namespace
+
+ErpSettings::ErpSettings(fs::path programPath, MonitorUi& ui, ProcessControl& process)
+    : programPath_(std::move(programPath)), ui_(ui), process_(process) {}
+
+std::string ErpSettings::programFolder() const { return programPath_.parent_path().string(); }
+
+fs::path ErpSettings::erpIniPath() const {
+    const std::string folder = programFolder();
+    const bool erp4 = fs::exists(folder + kSeparator + "velmoraempresa4.exe");
+    return folder + kSeparator + (erp4 ? "velmoraempresa4" : "velmoraempresa") + ".ini";
+}
+
+std::string ErpSettings::serverIniName() const {
+    return IniFile(erpIniPath()).readString("IniServidor", "nomearquivo");
+}
+
+std::string ErpSettings::ObterPastaDadosServidor() const {
+    if (fs::exists(erpIniPath())) {
+        const std::string serverIni = serverIniName();
+        if (!fs::exists(serverIni)) {
+            ui_.showMessageBox(kSystemMessageTitle,
+                               "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa",
+                               MessageIcon::Error);
+            process_.requestQuit();
+        }
+        return upToLastSeparator(serverIni);
+    }
+    const std::string folder = upToLastSeparator(programFolder()) + "Dados" + kSeparator;
+    if (!fs::is_directory(folder)) {
+        ui_.showMessageBox(kSystemMessageTitle, "Não foi encontrado a pasta Dados no servidor", MessageIcon::Error);
+        process_.requestQuit();
+    }
+    return folder;
+}
+
+void ErpSettings::requireServerIni(const std::string& serverIni) const {
+    if (serverIni.empty() || !fs::exists(serverIni)) {
+        ui_.showMessageBox(kSystemMessageTitle, "Não foi encontrado o arquivo de inicialização", MessageIcon::Error);
+        process_.endProcess();
+    }
+}
+
+std::string ErpSettings::ObterArquivoIniServidor() const {
+    const std::string serverIni = serverIniName();
+    requireServerIni(serverIni);
+    return serverIni;
+}
+
+std::string ErpSettings::LerCaminhoBancoDados() const {
+    const std::string serverIni = ObterArquivoIniServidor();
+    const IniFile ini(serverIni);
+    const std::string server = ini.readString("Database", "Servidor");
+    const std::string location = ini.readString("Database", "path") + ini.readString("Database", "name");
+    return trimmed(trimmed(server).empty() ? location : server + ":" + location);
+}
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velmora {
+
+class MonitorUi;
+class ProcessControl;
+
+inline constexpr const char* kSystemMessageTitle = "Aviso do Sistema";
+
+// Finds the ERP installation through its own INI files: the ERP INI beside the program names the server INI,
+// which holds the database location; the server INI's folder is the server data folder. Nothing is cached:
+// every call reads the files again, so a change on the server is seen at the next call.
+class ErpSettings {
+public:
+    ErpSettings(std::filesystem::path programPath, MonitorUi& ui, ProcessControl& process);
+
+    const std::filesystem::path& programPath() const { return programPath_; }
+    // Folder of the program file, without a trailing separator.
+    std::string programFolder() const;
+    std::filesystem::path erpIniPath() const;
+
+    // The server data folder with a trailing separator. On failure it tells the user, asks the program to
+    // end, and still returns the folder text.
+    std::string ObterPastaDadosServidor() const;
+    // The database connection text; ends the program when the server INI is missing.
+    std::string LerCaminhoBancoDados() const;
+    // Full path of the server INI; ends the program when it is missing.
+    std::string ObterArquivoIniServidor() const;
+
+private:
+    std::string serverIniName() const;
+    void requireServerIni(const std::string& serverIni) const;
+
+    std::filesystem::path programPath_;
+    MonitorUi& ui_;
+    ProcessControl& process_;
+};
+
+}  // namespace velmora

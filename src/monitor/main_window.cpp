@@ -1,0 +1,294 @@
+#include "monitor/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialogs/generic_message.h"
+#include "monitor/monitor.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kCycleIntervalMs = 60000;
+constexpr int kDisconnectIntervalMs = 5000;
+
+enum GridColumn { ColId, ColName, ColPublication, ColLast, ColNext, ColKind, ColumnCount };
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+// With VELMORA_TRACE set, what the window shows is also written to standard output, so that a person
+// or a script running the monitor without a screen can follow it.
+void trace(const char* what, const std::string& text) {
+    static const bool enabled = std::getenv("VELMORA_TRACE") != nullptr;
+    if (enabled) {
+        std::printf("[monitor] %s: %s\n", what, text.c_str());
+        std::fflush(stdout);
+    }
+}
+
+QIcon applicationIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1f, 0x5f, 0xa8));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(1, 1, 30, 30, 6, 6);
+    painter.setPen(Qt::white);
+    QFont font(QStringLiteral("Sans"), 16, QFont::Bold);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("V"));
+    return QIcon(pixmap);
+}
+
+QFrame* bevel(QWidget* parent, int top) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(8, top, 641, 2);
+    return line;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int left, int top, int width, bool bold = false) {
+    auto* result = new QLabel(text, parent);
+    result->setGeometry(left, top, width, 16);
+    if (bold) {
+        QFont font = result->font();
+        font.setBold(true);
+        result->setFont(font);
+    }
+    return result;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Clock& clock) : clock_(clock) {
+    setWindowTitle(QStringLiteral("velmora Monitor Publicação"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    setFixedSize(656, 365);
+    setWindowIcon(applicationIcon());
+    buildLayout();
+    buildTray();
+
+    Timer1_.setInterval(kCycleIntervalMs);
+    Timer2_.setInterval(kDisconnectIntervalMs);
+    connect(&Timer1_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->Timer1Timer(); });
+    connect(&Timer2_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->Timer2Timer(); });
+    Timer2_.start();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+MainWindow::~MainWindow() { trayIcon_.hide(); }
+
+void MainWindow::buildLayout() {
+    auto* GroupBox1 = new QGroupBox(QStringLiteral("Processos sendo monitorados"), this);
+    GroupBox1->setGeometry(8, 4, 641, 202);
+    QFont bold = GroupBox1->font();
+    bold.setBold(true);
+    GroupBox1->setFont(bold);
+
+    DBGridProcessos_ = new QTableWidget(0, ColumnCount, GroupBox1);
+    DBGridProcessos_->setGeometry(9, 22, 623, 172);
+    DBGridProcessos_->setFont(font());
+    DBGridProcessos_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Planilha"),
+                                                 QStringLiteral("Tipo de Publicação"), QStringLiteral("Última Publicação"),
+                                                 QStringLiteral("Próxima Publicação"), QStringLiteral("TP_PUBLICACAO")});
+    DBGridProcessos_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridProcessos_->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGridProcessos_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGridProcessos_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DBGridProcessos_->horizontalHeader()->setHighlightSections(false);
+    DBGridProcessos_->verticalHeader()->setDefaultSectionSize(18);
+    DBGridProcessos_->verticalHeader()->setFixedWidth(12);
+    DBGridProcessos_->setColumnWidth(ColName, 250);
+    DBGridProcessos_->setColumnWidth(ColPublication, 100);
+    DBGridProcessos_->setColumnWidth(ColLast, 100);
+    DBGridProcessos_->setColumnWidth(ColNext, 100);
+    DBGridProcessos_->setColumnHidden(ColId, true);
+    DBGridProcessos_->setColumnHidden(ColKind, true);
+
+    bevel(this, 212);
+    label(this, QStringLiteral("Processando:"), 12, 220, 80);
+    lblPlanilhaProcessamento_ = label(this, {}, 96, 220, 550);
+    label(this, QStringLiteral("Observações:"), 12, 240, 80);
+    lblObservacoes_ = label(this, {}, 96, 240, 550);
+    bevel(this, 262);
+    lblVersao_ = label(this, QStringLiteral("VERSÃO:"), 215, 270, 225);
+    lblVersao_->setAlignment(Qt::AlignHCenter);
+    lblAtivo_ = label(this, QStringLiteral("Ativo desde: "), 215, 288, 225);
+    lblAtivo_->setAlignment(Qt::AlignHCenter);
+    bevel(this, 312);
+    label(this, QStringLiteral("Situação:"), 12, 332, 60, true);
+    lblSituacao_ = label(this, {}, 74, 332, 170);
+
+    BitBtn2_ = new QPushButton(QStringLiteral("Forçar Email"), this);
+    BitBtn2_->setGeometry(330, 324, 100, 30);
+    btnPublicar_ = new QPushButton(QStringLiteral("Publicar Agora"), this);
+    btnPublicar_->setGeometry(438, 324, 100, 30);
+    BitBtn1_ = new QPushButton(QStringLiteral("Minimizar"), this);
+    BitBtn1_->setGeometry(546, 324, 100, 30);
+
+    connect(BitBtn2_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->BitBtn2Click(); });
+    connect(btnPublicar_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->btnPublicarClick(); });
+    connect(BitBtn1_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->BitBtn1Click(); });
+}
+
+void MainWindow::buildTray() {
+    QAction* open = PopupMenu1_.addAction(QStringLiteral("&Abrir Monitor Publicação"));
+    PopupMenu1_.addSeparator();
+    QAction* quit = PopupMenu1_.addAction(QStringLiteral("&Sair"));
+    connect(open, &QAction::triggered, this, [this] { if (monitor_) monitor_->pmnuiOpenClick(); });
+    connect(quit, &QAction::triggered, this, [this] { if (monitor_) monitor_->Sair1Click(); });
+
+    trayIcon_.setIcon(applicationIcon());
+    trayIcon_.setToolTip(QApplication::applicationDisplayName());
+    trayIcon_.setContextMenu(&PopupMenu1_);
+    connect(&trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick && monitor_) {
+            monitor_->pmnuiOpenClick();
+        }
+    });
+}
+
+void MainWindow::showTrayIcon() {
+    // Without a notification area the monitor runs the same; the window is then reached through the demo.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon_.show();
+    }
+}
+
+void MainWindow::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::hideWindow() { hide(); }
+
+void MainWindow::setLabel(QLabel* label, const std::string& text) {
+    label->setText(qt(text));
+    label->repaint();
+}
+
+void MainWindow::setVersionText(const std::string& text) {
+    setLabel(lblVersao_, text);
+    trace("Versão", text);
+}
+
+void MainWindow::setActiveSinceText(const std::string& text) { setLabel(lblAtivo_, text); }
+
+void MainWindow::setStatusWord(const std::string& text) {
+    setLabel(lblSituacao_, text);
+    trace("Situação", text);
+}
+
+void MainWindow::setProcessingText(const std::string& text) {
+    setLabel(lblPlanilhaProcessamento_, text);
+    if (!text.empty()) {
+        trace("Processando", text);
+    }
+}
+
+void MainWindow::setObservationText(const std::string& text) {
+    setLabel(lblObservacoes_, text);
+    if (!text.empty()) {
+        trace("Observações", text);
+    }
+}
+
+void MainWindow::processPendingEvents() { QApplication::processEvents(); }
+
+void MainWindow::showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
+    trace("Mensagem", text);
+    const QMessageBox::Icon shown = icon == MessageIcon::Error     ? QMessageBox::Critical
+                                    : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                   : QMessageBox::Information;
+    QMessageBox box(shown, qt(title), qt(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void MainWindow::showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) {
+    trace("Aviso", text);
+    MostrarMensagem(text, confirmation, closeByItself, clock_);
+}
+
+void MainWindow::setCycleTimerActive(bool active) {
+    if (active) {
+        Timer1_.start();
+    } else {
+        Timer1_.stop();
+    }
+}
+
+void MainWindow::setDisconnectTimerActive(bool active) {
+    if (active) {
+        Timer2_.start();
+    } else {
+        Timer2_.stop();
+    }
+}
+
+void MainWindow::showReports(const std::vector<ReportRow>& rows) {
+    const int previous = selectedReportId();
+    DBGridProcessos_->setRowCount(static_cast<int>(rows.size()));
+    int current = rows.empty() ? -1 : 0;
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        const ReportRow& report = rows[static_cast<std::size_t>(row)];
+        const QString cells[ColumnCount] = {QString::number(report.id),      qt(report.name),
+                                            qt(report.publication),          qt(report.lastPublication),
+                                            qt(report.nextPublication),      QString::number(report.publicationKind)};
+        for (int column = 0; column < ColumnCount; ++column) {
+            DBGridProcessos_->setItem(row, column, new QTableWidgetItem(cells[column]));
+        }
+        if (report.id == previous) {
+            current = row;
+        }
+        trace("Grade", report.name + " | " + report.publication + " | última " + report.lastPublication +
+                           " | próxima " + report.nextPublication);
+    }
+    // Like a data grid, one row is always current while there are rows: the one selected before, or the first.
+    if (current >= 0) {
+        DBGridProcessos_->selectRow(current);
+    }
+    DBGridProcessos_->repaint();
+}
+
+int MainWindow::selectedReportId() const {
+    const int row = DBGridProcessos_->currentRow();
+    if (row < 0) {
+        return 0;
+    }
+    const QTableWidgetItem* item = DBGridProcessos_->item(row, ColId);
+    return item ? item->text().toInt() : 0;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hide();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (monitor_) {
+        monitor_->FormShow();
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTableWidget>
+#include <QTimer>
+#include <QWidget>
+
+#include "monitor/monitor_ui.h"
+
+namespace velmora {
+
+class Clock;
+class Monitor;
+
+// TfrmPrincipal: the window, its tray icon and its timers. It only draws and forwards events to the monitor.
+class MainWindow final : public QWidget, public MonitorUi {
+public:
+    explicit MainWindow(Clock& clock);
+    ~MainWindow() override;
+
+    // Events go to this monitor from now on.
+    void attach(Monitor& monitor) { monitor_ = &monitor; }
+
+    void showTrayIcon() override;
+    void showWindow() override;
+    void hideWindow() override;
+    void setVersionText(const std::string& text) override;
+    void setActiveSinceText(const std::string& text) override;
+    void setStatusWord(const std::string& text) override;
+    void setProcessingText(const std::string& text) override;
+    void setObservationText(const std::string& text) override;
+    void processPendingEvents() override;
+    void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) override;
+    void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override;
+    void setCycleTimerActive(bool active) override;
+    void setDisconnectTimerActive(bool active) override;
+    void showReports(const std::vector<ReportRow>& rows) override;
+    int selectedReportId() const override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildTray();
+    static void setLabel(QLabel* label, const std::string& text);
+
+    Clock& clock_;
+    Monitor* monitor_ = nullptr;
+    QTableWidget* DBGridProcessos_ = nullptr;
+    QLabel* lblPlanilhaProcessamento_ = nullptr;
+    QLabel* lblObservacoes_ = nullptr;
+    QLabel* lblVersao_ = nullptr;
+    QLabel* lblAtivo_ = nullptr;
+    QLabel* lblSituacao_ = nullptr;
+    QPushButton* BitBtn2_ = nullptr;
+    QPushButton* btnPublicar_ = nullptr;
+    QPushButton* BitBtn1_ = nullptr;
+    QTimer Timer1_;
+    QTimer Timer2_;
+    QMenu PopupMenu1_;
+    QSystemTrayIcon trayIcon_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/connection.h"
+#include "monitor/erp_settings.h"
+#include "monitor/monitor_jobs.h"
+#include "monitor/monitor_services.h"
+
+namespace velmora {
+
+class Clock;
+class MonitorUi;
+class ProcessControl;
+class UpdateCheck;
+
+inline constexpr const char* kProgramTitle = "velmora Monitor Publicação";
+
+// The main window's behaviour without the window: start-up, the two timers, the buttons, the tray menu and
+// every way out. Runs on one thread; a cycle, a pass or a reminder run never starts inside another: a tick or
+// click that arrives meanwhile is served right after it.
+class Monitor final : public MonitorServices {
+public:
+    using JobsFactory = std::function<std::unique_ptr<MonitorJobs>(MonitorServices&)>;
+
+    Monitor(std::filesystem::path programPath, MonitorUi& ui, ProcessControl& process, Clock& clock,
+            UpdateCheck& update, JobsFactory jobs = {});
+    ~Monitor() override;
+
+    // Event handlers of the main window.
+    void FormCreate();
+    void FormShow();
+    void BitBtn1Click();     // "Minimizar"
+    void pmnuiOpenClick();   // "&Abrir Monitor Publicação"
+    void Sair1Click();       // "&Sair"
+    void Timer1Timer();      // the monitoring cycle
+    void Timer2Timer();      // the disconnect watch
+    void btnPublicarClick(); // "Publicar Agora"
+    void BitBtn2Click();     // "Forçar Email"
+
+    void ExibirVersao();
+    bool VerificarConectado();
+    void ConectarBancoDados(const std::string& connectionText);
+    void DesconectarBancoDados();
+
+    // MonitorServices
+    Connection& database() override;
+    MonitorUi& ui() override { return ui_; }
+    Clock& clock() override { return clock_; }
+    const ErpSettings& settings() const override { return settings_; }
+    void DefinirSituacao(unsigned code) override;
+    void AtualizarGrade() override;
+
+    bool connected() const { return connection_ != nullptr; }
+
+private:
+    class ExclusiveRun;
+
+    [[noreturn]] void EncerrarProcesso();
+    void runCycle();
+    void publishNow(int reportId);
+    void forceEmail();
+    void servePending();
+    void showUnexpectedError(const std::exception& error);
+
+    std::string programPath_;
+    MonitorUi& ui_;
+    ProcessControl& process_;
+    Clock& clock_;
+    UpdateCheck& update_;
+    ErpSettings settings_;
+    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<MonitorJobs> jobs_;
+
+    bool running_ = false;
+    bool checkingFlag_ = false;
+    bool pendingCycle_ = false;
+    bool pendingEmail_ = false;
+    std::optional<int> pendingPublish_;
+};
+
+}  // namespace velmora

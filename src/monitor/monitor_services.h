@@ -1,0 +1,23 @@
+#pragma once
+
+namespace velmora {
+
+class Clock;
+class Connection;
+class ErpSettings;
+class MonitorUi;
+
+// What the monitor's jobs share with the main window: the one connection, the window, the clock, the status
+// word and the grid.
+class MonitorServices {
+public:
+    virtual ~MonitorServices() = default;
+    virtual Connection& database() = 0;  // IBD_BancoDados
+    virtual MonitorUi& ui() = 0;
+    virtual Clock& clock() = 0;
+    virtual const ErpSettings& settings() const = 0;
+    virtual void DefinirSituacao(unsigned code) = 0;
+    virtual void AtualizarGrade() = 0;
+};
+
+}  // namespace velmora

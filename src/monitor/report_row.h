@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+// One line of the monitored-reports grid, with its time stamps already formatted for display.
+struct ReportRow {
+    int id = 0;                    // ID_RELATORIO, hidden
+    std::string name;              // NM_RELATORIO, "Planilha"
+    std::string publication;       // DS_PUBLICACAO, "Tipo de Publicação"
+    std::string lastPublication;   // DH_ULTIMA_PUBLIC, "Última Publicação"
+    std::string nextPublication;   // DH_PROXIMA_PUBLIC, "Próxima Publicação"
+    int publicationKind = 0;       // TP_PUBLICACAO, hidden
+
+    bool operator==(const ReportRow&) const = default;
+};
+
+}  // namespace velmora

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "monitor_harness.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::MonitorHarness;
+using test::ProcessEnded;
+
+TEST(DisconnectFlag, OnlyAFirstLineOfExactlyDesconectarEndsTheMonitor) {
+    const std::pair<std::string, bool> cases[] = {
+        {"DESCONECTAR\r\n", true},
+        {"DESCONECTAR", true},
+        {"DESCONECTAR\r\nqualquer coisa\r\n", true},
+        {"desconectar\r\n", false},
+        {"DESCONECTAR \r\n", false},
+        {" DESCONECTAR\r\n", false},
+        {"CONECTADO\r\nDESCONECTAR\r\n", false},
+        {"", false},
+    };
+    for (const auto& [content, ends] : cases) {
+        MonitorHarness h;
+        h.monitor->FormCreate();
+        std::ofstream(h.erp.flagFile(), std::ios::binary) << content;
+        if (ends) {
+            EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded) << content;
+            EXPECT_FALSE(fs::exists(h.erp.lockFile())) << content;
+            EXPECT_FALSE(h.ui.cycleTimer);
+            EXPECT_TRUE(fs::exists(h.erp.flagFile())) << "the flag belongs to the ERP and stays";
+        } else {
+            EXPECT_NO_THROW(h.monitor->Timer2Timer()) << content;
+            EXPECT_TRUE(fs::exists(h.erp.lockFile())) << content;
+            EXPECT_TRUE(h.ui.cycleTimer);
+        }
+    }
+}
+
+TEST(DisconnectFlag, NoFlagFileOrNoDataFolderKeepsTheMonitorRunning) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+    EXPECT_TRUE(h.monitor->VerificarConectado());
+    h.erp.writeErpIni("/nonexistent/Dados/velmora.ini");
+    EXPECT_TRUE(h.monitor->VerificarConectado());
+}
+
+TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+    fs::create_directory(h.erp.flagFile());  // a folder where the file should be: it exists but cannot be read
+    // While the box is open the timer keeps ticking; those ticks must not stack further boxes.
+    int nestedTicks = 0;
+    h.ui.onMessageBox = [&] {
+        if (nestedTicks++ < 3) {
+            h.monitor->Timer2Timer();
+        }
+    };
+    EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
+    EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi possível acessar a pasta Dados no Servidor.");
+    EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(h.process.endCount, 0);
+    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+}
+
+TEST(DisconnectFlag, TheFlagEndsTheMonitorInTheMiddleOfAPass) {
+    MonitorHarness h(true);
+    h.monitor->FormCreate();
+    h.jobs->onStep = [&](const std::string& step) {
+        if (step == "publicar") {
+            std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
+            h.monitor->Timer2Timer();
+        }
+    };
+    EXPECT_THROW(h.monitor->Timer1Timer(), ProcessEnded);
+    EXPECT_EQ(h.jobs->log, std::vector<std::string>{"publicar"});
+    EXPECT_FALSE(fs::exists(h.erp.lockFile()));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/monitor.h"
+#include "monitor/recording_ui.h"
+#include "support/erp_installation.h"
+#include "support/fake_clock.h"
+#include "update/update_check.h"
+
+namespace velmora::test {
+
+// Jobs that log what ran and can fail at a chosen step, for the cycle's and the buttons' own behaviour.
+class ScriptedJobs final : public MonitorJobs {
+public:
+    void PublicarRelatorios() override { run("publicar"); }
+    void AgendarPublicacaoImediata(int reportId) override { run("agendar " + std::to_string(reportId)); }
+    void ProcessarAvisosVencimento() override { run("avisos"); }
+    void EnviarPesquisas() override { run("pesquisas"); }
+
+    std::vector<std::string> log;
+    std::function<void(const std::string&)> onStep;
+
+private:
+    void run(const std::string& step) {
+        log.push_back(step);
+        if (onStep) {
+            onStep(step);
+        }
+    }
+};
+
+// A monitor over a throwaway ERP installation, with a recording window, process and clock.
+struct MonitorHarness {
+    explicit MonitorHarness(bool scripted = false) {
+        Monitor::JobsFactory factory;
+        if (scripted) {
+            factory = [this](MonitorServices&) {
+                auto owned = std::make_unique<ScriptedJobs>();
+                jobs = owned.get();
+                return owned;
+            };
+        }
+        monitor = std::make_unique<Monitor>(erp.programPath(), ui, process, clock, update, factory);
+    }
+
+    ErpInstallation erp;
+    RecordingUi ui;
+    RecordingProcess process;
+    FakeClock clock;
+    UpdateCheck update;
+    ScriptedJobs* jobs = nullptr;
+    std::unique_ptr<Monitor> monitor;
+};
+
+}  // namespace velmora::test

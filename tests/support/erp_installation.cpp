@@ -1,0 +1,41 @@
+#include "support/erp_installation.h"
+
+#include <fstream>
+
+namespace velmora::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+}  // namespace
+
+ErpInstallation::ErpInstallation() {
+    fs::create_directories(programFolder());
+    fs::create_directories(dataFolder());
+    writeFile(programPath(), "stand-in for the monitor's program file\n");
+    fs::copy_file(VELMORA_TEMPLATE_DB, databaseFile());
+    writeErpIni(serverIni().string());
+    writeServerIni("", dataFolderText(), databaseFile().filename().string());
+}
+
+void ErpInstallation::writeErpIni(const std::string& serverIniPath) const {
+    writeFile(erpIni(), "[IniServidor]\r\nnomearquivo=" + serverIniPath + "\r\n");
+}
+
+void ErpInstallation::writeServerIni(const std::string& server, const std::string& path,
+                                     const std::string& name) const {
+    writeFile(serverIni(), "[Database]\r\nServidor=" + server + "\r\npath=" + path + "\r\nname=" + name + "\r\n");
+}
+
+std::unique_ptr<Connection> ErpInstallation::connect() const {
+    return std::make_unique<Connection>(ConnectionSettings{databaseFile().string(), "sysdba", "plorvatec"});
+}
+
+}  // namespace velmora::test
