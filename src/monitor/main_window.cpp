@@ -189,7 +189,7 @@ void MainWindow::setLabel(QLabel* label, const std::string& text) {
 
 void MainWindow::setVersionText(const std::string& text) {
     setLabel(lblVersao_, text);
-    trace("Versão", text);
+    trace("Rótulo", text);
 }
 
 void MainWindow::setActiveSinceText(const std::string& text) { setLabel(lblAtivo_, text); }
