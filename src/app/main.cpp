@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/termination_request.h"
 #include "common/clock.h"
 #include "monitor/main_window.h"
 #include "monitor/monitor.h"
@@ -18,10 +19,16 @@ public:
         std::fflush(nullptr);
         std::_Exit(0);
     }
-    // Queued, so that it also works before the event loop has started: the loop then ends on its first turn.
+    // Before the event loop runs, quit() would be lost (also when a queued one ran inside an early
+    // processEvents), so the request is remembered and main does not enter the loop at all.
     void requestQuit() override {
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        quitRequested_ = true;
+        QCoreApplication::quit();
     }
+    bool quitRequested() const { return quitRequested_; }
+
+private:
+    bool quitRequested_ = false;
 };
 
 }  // namespace
@@ -38,6 +45,10 @@ int main(int argc, char* argv[]) {
     velmora::MainWindow window(clock);
     velmora::Monitor monitor(std::filesystem::read_symlink("/proc/self/exe"), window, process, clock, update);
     window.attach(monitor);
+    velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
     monitor.FormCreate();
+    if (process.quitRequested()) {
+        return 0;
+    }
     return QApplication::exec();
 }

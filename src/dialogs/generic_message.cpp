@@ -46,17 +46,23 @@ GenericMessageWindow::GenericMessageWindow(const QString& text, bool confirmatio
     panel_->setVisible(confirmation);
     ckbConcordo_->setVisible(confirmation);
     btnOk_->setVisible(confirmation);
-    setOuterSize(*this, kOuterWidth, confirmation ? kOuterHeightConfirmation : kOuterHeightPlain);
-    panel_->setGeometry(0, height() - 40, width(), 40);
+    applyOuterSize();
     lblMensagem_->setText(text);
+}
+
+void GenericMessageWindow::applyOuterSize() {
+    setOuterSize(*this, kOuterWidth, ckbConcordo_->isVisibleTo(this) ? kOuterHeightConfirmation : kOuterHeightPlain);
+    panel_->setGeometry(0, height() - 40, width(), 40);
 }
 
 void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock) {
     auto* window = new GenericMessageWindow(QString::fromStdString(text), confirmation);  // deletes itself on close
     window->show();
     window->raise();
+    window->applyOuterSize();  // the frame is known only once the window is shown
     window->repaint();
     QApplication::processEvents();
+    window->applyOuterSize();  // a window manager may frame it only now
     if (closeByItself) {
         clock.sleep(kShownFor);
         window->close();

@@ -22,6 +22,9 @@ public:
     QPushButton* btnOk() const { return btnOk_; }
     QWidget* panel() const { return panel_; }
 
+    // Sizes the window by its outer size: 540 wide, 200 high with the confirmation, 80 without.
+    void applyOuterSize();
+
 private:
     QLabel* lblMensagem_;
     QCheckBox* ckbConcordo_;

@@ -1,5 +1,7 @@
 #include "monitor/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -106,7 +108,10 @@ void MainWindow::buildLayout() {
 
     DBGridProcessos_ = new QTableWidget(0, ColumnCount, GroupBox1);
     DBGridProcessos_->setGeometry(9, 22, 623, 172);
-    DBGridProcessos_->setFont(font());
+    QFont plain = font();
+    plain.setBold(false);  // set explicitly, or the grid inherits the frame's bold title font
+    DBGridProcessos_->setFont(plain);
+    DBGridProcessos_->horizontalHeader()->setFont(plain);
     DBGridProcessos_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Planilha"),
                                                  QStringLiteral("Tipo de Publicação"), QStringLiteral("Última Publicação"),
                                                  QStringLiteral("Próxima Publicação"), QStringLiteral("TP_PUBLICACAO")});
@@ -117,10 +122,12 @@ void MainWindow::buildLayout() {
     DBGridProcessos_->horizontalHeader()->setHighlightSections(false);
     DBGridProcessos_->verticalHeader()->setDefaultSectionSize(18);
     DBGridProcessos_->verticalHeader()->setFixedWidth(12);
-    DBGridProcessos_->setColumnWidth(ColName, 250);
-    DBGridProcessos_->setColumnWidth(ColPublication, 100);
-    DBGridProcessos_->setColumnWidth(ColLast, 100);
-    DBGridProcessos_->setColumnWidth(ColNext, 100);
+    // The widths were chosen for a narrow 8-point font; a wider one still shows each title whole.
+    const QFontMetrics metrics(plain);
+    for (const auto& [column, width] : {std::pair{ColName, 250}, {ColPublication, 100}, {ColLast, 100}, {ColNext, 100}}) {
+        const int titleWidth = metrics.horizontalAdvance(DBGridProcessos_->horizontalHeaderItem(column)->text()) + 12;
+        DBGridProcessos_->setColumnWidth(column, std::max(width, titleWidth));
+    }
     DBGridProcessos_->setColumnHidden(ColId, true);
     DBGridProcessos_->setColumnHidden(ColKind, true);
 
@@ -168,7 +175,7 @@ void MainWindow::buildTray() {
 }
 
 void MainWindow::showTrayIcon() {
-    // Without a notification area the monitor runs the same; the window is then reached through the demo.
+    // Without a notification area the monitor runs the same, its window minimised instead of hidden.
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         trayIcon_.show();
     }
@@ -180,7 +187,14 @@ void MainWindow::showWindow() {
     activateWindow();
 }
 
-void MainWindow::hideWindow() { hide(); }
+void MainWindow::hideWindow() {
+    // With no notification area a hidden window could never be opened again: keep it minimised instead.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
 
 void MainWindow::setLabel(QLabel* label, const std::string& text) {
     label->setText(qt(text));
@@ -281,7 +295,7 @@ int MainWindow::selectedReportId() const {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    hide();
+    hideWindow();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

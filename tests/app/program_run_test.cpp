@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "support/child_process.h"
+#include "support/erp_installation.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::ErpInstallation;
+
+std::string readAll(const fs::path& file) {
+    std::ostringstream text;
+    text << std::ifstream(file, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The built program copied into a throwaway ERP installation and started there without a screen.
+class ProgramRun : public ::testing::Test {
+protected:
+    ProgramRun() {
+        fs::copy_file(VELMORA_PROGRAM, erp.programPath(), fs::copy_options::overwrite_existing);
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    }
+
+    std::unique_ptr<ChildProcess> start() {
+        return std::make_unique<ChildProcess>(
+            std::vector<std::string>{erp.programPath().string()},
+            std::vector<std::string>{"QT_QPA_PLATFORM=offscreen", "VELMORA_TRACE=1", "XDG_RUNTIME_DIR=" + runtime.string()},
+            output.string());
+    }
+
+    // Polls for what the program does by itself; the bound only keeps a broken build from hanging the suite.
+    bool waitUntil(const std::function<bool()>& condition, std::chrono::seconds bound = 60s) {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return true;
+    }
+
+    ErpInstallation erp;
+    fs::path runtime = erp.root() / "runtime";
+    fs::path output = erp.root() / "output.txt";
+};
+
+TEST_F(ProgramRun, TheDisconnectFlagEndsTheProgramAndRemovesItsLock) {
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    ASSERT_TRUE(fs::exists(erp.lockFile()));
+
+    std::ofstream(erp.flagFile()) << "CONECTAR\r\n";
+    std::this_thread::sleep_for(6s);  // more than one look at the flag
+    ASSERT_TRUE(program->running()) << readAll(output);
+
+    std::ofstream(erp.flagFile()) << "DESCONECTAR\r\n";
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << readAll(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+}
+
+// Logout, shutdown or kill: the Firebird client catches the signal itself, yet the monitor must still end.
+TEST_F(ProgramRun, ATerminationSignalEndsTheProgramLikeSair) {
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+
+    program->signal(SIGTERM);
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << readAll(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+}
+
+TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
+    std::ofstream(erp.lockFile()) << "velmoraMonitorPublicacao\r\n";
+    const auto before = readAll(erp.lockFile());
+
+    auto program = start();
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << readAll(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_NE(readAll(output).find("já está sendo executado"), std::string::npos) << readAll(output);
+    ASSERT_TRUE(fs::exists(erp.lockFile()));
+    EXPECT_EQ(readAll(erp.lockFile()), before);
+}
+
+}  // namespace
+}  // namespace velmora
