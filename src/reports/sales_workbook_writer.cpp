@@ -1,0 +1,219 @@
+#include "reports/sales_workbook_writer.h"
+
+#include <exception>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "common/connection.h"
+#include "common/file_error.h"
+#include "reports/interactive_session.h"
+#include "reports/report_errors.h"
+#include "reports/sales_cell_rule.h"
+#include "reports/workbook.h"
+#include "reports/workbook_file.h"
+
+namespace velmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPlanilhaEmUso =
+    "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
+constexpr const char* kFalhaNaCriacao =
+    "Houve um problema na criação desta planilha. Verifique se o Excel está funcionando neste computador.";
+constexpr const char* kNenhumRegistro = "Não foi encontrado nenhum registro para geração do arquivo.";
+
+// The workbook of a report is named after it and must stay inside the workbook folder.
+void checkReportName(std::string_view name) {
+    constexpr std::size_t kMaxFileName = 255;  // bytes, with the extension
+    bool usable = !name.empty() && name != "." && name != ".." && name.size() + 5 <= kMaxFileName;
+    std::string shown;
+    for (const char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        const bool control = code < 0x20 || code == 0x7F;
+        usable = usable && c != '/' && c != '\\' && !control;
+        shown += control ? '?' : c;
+    }
+    if (!usable) {
+        throw ReportDefinitionError("O nome do relatório \"" + shown +
+                                    "\" não pode ser usado como nome do arquivo da planilha.");
+    }
+}
+
+// Makes the workbook folder and checks that an old workbook can be replaced. The old workbook itself stays
+// until the new one is complete, so a failed run leaves it as it was.
+void prepareFolderAndFile(const fs::path& folder, const fs::path& file, InteractiveSession* interactive) {
+    try {
+        std::error_code error;
+        if (!fs::is_directory(folder, error)) {
+            fs::create_directories(folder, error);
+            if (!fs::is_directory(folder, error)) {
+                throw std::runtime_error("Não pode ser Criado o Diretório " + folder.string());
+            }
+        }
+        if (const int blocker = replaceBlocker(file)) {
+            throw std::runtime_error(fs::exists(file, error) ? kPlanilhaEmUso
+                                                             : workbookWriteError(file, fileErrorReason(blocker)));
+        }
+    } catch (const std::exception&) {
+        if (interactive != nullptr) {
+            interactive->mostrarMensagem(kPlanilhaEmUso, ReportMessageIcon::Error);
+            throw SilentAbort();
+        }
+        throw;
+    }
+}
+
+struct Masks {
+    std::string quantity;
+    std::string value;
+};
+
+Masks readMasks(Connection& connection) {
+    const ResultSet parameters =
+        connection.query(" select FM_MASCARA_QUANTIDADE, FM_MASCARA_VALOR from tab_parametro where id_parametro = 1");
+    if (parameters.empty()) {
+        return {};
+    }
+    return {InverterSeparadores(parameters.field(0, "FM_MASCARA_QUANTIDADE").asString()),
+            InverterSeparadores(parameters.field(0, "FM_MASCARA_VALOR").asString())};
+}
+
+void writeHeader(Workbook& workbook, Connection& connection, int reportId) {
+    const ResultSet columns = connection.query(
+        " select trc.id_relatorio_campo, trc.no_coluna, frc.ds_legenda_coluna from tab_relatorio_coluna trc left "
+        "join fix_relatorio_campo frc on (trc.id_relatorio_campo = frc.id_relatorio_campo) where trc.id_relatorio = " +
+        std::to_string(reportId) + " order by trc.no_coluna");
+    const std::size_t legend = columns.columnIndex("ds_legenda_coluna");
+    for (std::size_t i = 0; i < columns.rowCount(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        workbook.setText(1, column, columns.field(i, legend).asString());
+        workbook.setBold(1, column, true);
+    }
+}
+
+// "TOTAL:" in column 1, then the sum of the data rows in every summable column, all bold. Without data rows
+// the sums are 0: a formula over no rows would refer to its own cell.
+void writeTotals(Workbook& workbook, int row, std::size_t dataRows, const std::vector<SalesCellRule>& rules) {
+    workbook.setText(row, 1, "TOTAL:");
+    workbook.setBold(row, 1, true);
+    const std::string formula = "=SUM(R[-" + std::to_string(dataRows) + "]C:R[-1]C)";
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (!rules[i].summable) {
+            continue;
+        }
+        const int column = static_cast<int>(i) + 1;
+        if (dataRows > 0) {
+            workbook.setFormulaR1C1(row, column, formula);
+        } else {
+            workbook.setNumber(row, column, 0.0);
+        }
+        workbook.setBold(row, column, true);
+    }
+}
+
+void writeSheet(Workbook& workbook, int reportId, const std::string& statement, Connection& connection,
+                bool totalsOn, InteractiveSession* interactive) {
+    const ResultSet rows = connection.query(statement);
+    if (rows.empty() && interactive != nullptr) {
+        interactive->mostrarMensagem(kNenhumRegistro, ReportMessageIcon::Exclamation);
+        throw SilentAbort();
+    }
+    if (interactive != nullptr) {
+        interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
+                                                  "Aguarde o processamento...", 0, static_cast<int>(rows.rowCount()));
+    }
+    const Masks masks = readMasks(connection);
+    writeHeader(workbook, connection, reportId);
+
+    std::vector<SalesCellRule> rules;
+    rules.reserve(rows.columnCount());
+    for (const ColumnInfo& column : rows.columns()) {
+        rules.push_back(salesCellRule(column, masks.quantity, masks.value));
+    }
+    int row = 2;
+    for (std::size_t r = 0; r < rows.rowCount(); ++r, ++row) {
+        for (std::size_t c = 0; c < rules.size(); ++c) {
+            writeSalesCell(workbook, row, static_cast<int>(c) + 1, rows.field(r, c), rules[c]);
+        }
+        if (interactive != nullptr) {
+            interactive->progresso().AvancarProgresso();
+        }
+    }
+    if (totalsOn) {
+        writeTotals(workbook, row, rows.rowCount(), rules);
+    }
+}
+
+}  // namespace
+
+fs::path workbookFolder(const fs::path& programFolder) { return programFolder / "Excel"; }
+
+fs::path workbookPath(const fs::path& programFolder, std::string_view reportName) {
+    checkReportName(reportName);
+    return workbookFolder(programFolder) / (std::string(reportName) + ".xlsx");
+}
+
+std::string InverterSeparadores(std::string_view mask) {
+    std::string swapped(mask);
+    for (char& c : swapped) {
+        if (c == ',') {
+            c = '.';
+        } else if (c == '.') {
+            c = ',';
+        }
+    }
+    return swapped;
+}
+
+void GravarPlanilhaVendas(int reportId, const std::string& workbookName, const std::string& statement,
+                          Connection& connection, const fs::path& programFolder, InteractiveSession* interactive) {
+    const ResultSet report = connection.query(" select nm_relatorio, st_nao_totalizar  from tab_relatorio where id_relatorio = " +
+                                              std::to_string(reportId));
+    const bool totalsOn = report.empty() || report.field(0, "st_nao_totalizar").asString() != "S";
+
+    const fs::path file = workbookPath(programFolder, workbookName);
+    prepareFolderAndFile(workbookFolder(programFolder), file, interactive);
+
+    Workbook workbook;
+    try {
+        workbook.saveAs(file);
+    } catch (const std::exception&) {
+        workbook.close();
+        if (interactive != nullptr) {
+            interactive->mostrarMensagem(kFalhaNaCriacao, ReportMessageIcon::Error);
+            throw SilentAbort();
+        }
+        throw;  // unattended: the reason now, not a later unrelated failure
+    }
+
+    std::exception_ptr failure;
+    try {
+        writeSheet(workbook, reportId, statement, connection, totalsOn, interactive);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    workbook.autoFitColumns();
+    if (interactive == nullptr) {
+        workbook.setDisplayAlerts(false);
+    }
+    // A failed run keeps the previous workbook; a complete one that cannot be saved is a failure too.
+    if (!failure) {
+        try {
+            workbook.save();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    workbook.close();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    if (interactive != nullptr) {
+        interactive->abrirArquivo(file);
+    }
+}
+
+}  // namespace velmora
