@@ -1,17 +1,14 @@
 #include "reports/sales_workbook_writer.h"
 
-#include <exception>
-#include <stdexcept>
-#include <system_error>
 #include <vector>
 
 #include "common/connection.h"
-#include "common/file_error.h"
+#include "reports/erp_masks.h"
 #include "reports/interactive_session.h"
 #include "reports/report_errors.h"
+#include "reports/report_workbook_run.h"
 #include "reports/sales_cell_rule.h"
 #include "reports/workbook.h"
-#include "reports/workbook_file.h"
 
 namespace velmora {
 
@@ -40,45 +37,6 @@ void checkReportName(std::string_view name) {
         throw ReportDefinitionError("O nome do relatório \"" + shown +
                                     "\" não pode ser usado como nome do arquivo da planilha.");
     }
-}
-
-// Makes the workbook folder and checks that an old workbook can be replaced. The old workbook itself stays
-// until the new one is complete, so a failed run leaves it as it was.
-void prepareFolderAndFile(const fs::path& folder, const fs::path& file, InteractiveSession* interactive) {
-    try {
-        std::error_code error;
-        if (!fs::is_directory(folder, error)) {
-            fs::create_directories(folder, error);
-            if (!fs::is_directory(folder, error)) {
-                throw std::runtime_error("Não pode ser Criado o Diretório " + folder.string());
-            }
-        }
-        if (const int blocker = replaceBlocker(file)) {
-            throw std::runtime_error(fs::exists(file, error) ? kPlanilhaEmUso
-                                                             : workbookWriteError(file, fileErrorReason(blocker)));
-        }
-    } catch (const std::exception&) {
-        if (interactive != nullptr) {
-            interactive->mostrarMensagem(kPlanilhaEmUso, ReportMessageIcon::Error);
-            throw SilentAbort();
-        }
-        throw;
-    }
-}
-
-struct Masks {
-    std::string quantity;
-    std::string value;
-};
-
-Masks readMasks(Connection& connection) {
-    const ResultSet parameters =
-        connection.query(" select FM_MASCARA_QUANTIDADE, FM_MASCARA_VALOR from tab_parametro where id_parametro = 1");
-    if (parameters.empty()) {
-        return {};
-    }
-    return {InverterSeparadores(parameters.field(0, "FM_MASCARA_QUANTIDADE").asString()),
-            InverterSeparadores(parameters.field(0, "FM_MASCARA_VALOR").asString())};
 }
 
 void writeHeader(Workbook& workbook, Connection& connection, int reportId) {
@@ -125,7 +83,7 @@ void writeSheet(Workbook& workbook, int reportId, const std::string& statement, 
         interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
                                                   "Aguarde o processamento...", 0, static_cast<int>(rows.rowCount()));
     }
-    const Masks masks = readMasks(connection);
+    const ErpMasks masks = readErpMasks(connection);
     writeHeader(workbook, connection, reportId);
 
     std::vector<SalesCellRule> rules;
@@ -175,45 +133,11 @@ void GravarPlanilhaVendas(int reportId, const std::string& workbookName, const s
     const bool totalsOn = report.empty() || report.field(0, "st_nao_totalizar").asString() != "S";
 
     const fs::path file = workbookPath(programFolder, workbookName);
-    prepareFolderAndFile(workbookFolder(programFolder), file, interactive);
-
-    Workbook workbook;
-    try {
-        workbook.saveAs(file);
-    } catch (const std::exception&) {
-        workbook.close();
-        if (interactive != nullptr) {
-            interactive->mostrarMensagem(kFalhaNaCriacao, ReportMessageIcon::Error);
-            throw SilentAbort();
-        }
-        throw;  // unattended: the reason now, not a later unrelated failure
-    }
-
-    std::exception_ptr failure;
-    try {
+    const WorkbookRunMessages messages{kPlanilhaEmUso, ReportMessageIcon::Error, kFalhaNaCriacao,
+                                       ReportMessageIcon::Error};
+    writeReportWorkbook(workbookFolder(programFolder), file, messages, interactive, [&](Workbook& workbook) {
         writeSheet(workbook, reportId, statement, connection, totalsOn, interactive);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    workbook.autoFitColumns();
-    if (interactive == nullptr) {
-        workbook.setDisplayAlerts(false);
-    }
-    // A failed run keeps the previous workbook; a complete one that cannot be saved is a failure too.
-    if (!failure) {
-        try {
-            workbook.save();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }
-    workbook.close();
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-    if (interactive != nullptr) {
-        interactive->abrirArquivo(file);
-    }
+    });
 }
 
 }  // namespace velmora

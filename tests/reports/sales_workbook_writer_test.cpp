@@ -11,6 +11,7 @@
 #include "reports/report_errors.h"
 #include "reports/workbook.h"
 #include "support/erp_installation.h"
+#include "support/recording_interactive_session.h"
 #include "support/workbook_reader.h"
 
 namespace velmora {
@@ -18,37 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readWorkbook;
+using test::RecordingSession;
 using test::WorkbookReadBack;
 
 constexpr int kReport = 7;
 const std::string kName = "Vendas do Mês";
 const std::string kInUse = "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
-
-class RecordingProgress : public ProgressWindow {
-public:
-    void AbrirProgresso() override { calls.push_back("abrir"); }
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer, int minimum,
-                          int maximum) override {
-        calls.push_back("iniciar " + caption + "|" + title + "|" + footer + "|" + std::to_string(minimum) + "|" +
-                        std::to_string(maximum));
-    }
-    void AvancarProgresso() override { ++advances; }
-    void FecharProgresso() override { calls.push_back("fechar"); }
-
-    std::vector<std::string> calls;
-    int advances = 0;
-};
-
-class RecordingSession : public InteractiveSession {
-public:
-    ProgressWindow& progresso() override { return progress; }
-    void mostrarMensagem(const std::string& text, ReportMessageIcon icon) override { messages.push_back({text, icon}); }
-    void abrirArquivo(const fs::path& file) override { opened.push_back(file); }
-
-    RecordingProgress progress;
-    std::vector<std::pair<std::string, ReportMessageIcon>> messages;
-    std::vector<fs::path> opened;
-};
 
 // One field of each kind the cell rule knows, under the names it looks for.
 const char* const kEveryKind =
