@@ -1,0 +1,340 @@
+#include "common/ftp_client.h"
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "common/file_error.h"
+#include "common/ftp_path.h"
+#include "common/text.h"
+
+namespace velmora {
+
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CommandList = std::unique_ptr<curl_slist, ListDeleter>;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
+
+void initialiseCurlOnce() {
+    static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (result != CURLE_OK) {
+        throw FtpError("Não foi possível iniciar a biblioteca de FTP: " + std::string(curl_easy_strerror(result)));
+    }
+}
+
+// What went wrong, in the user's words; curl's own texts are English.
+std::string reasonText(CURLcode code, const char* detail) {
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return "o nome do servidor não foi encontrado";
+    case CURLE_COULDNT_CONNECT:
+        return "o servidor não aceitou a conexão";
+    case CURLE_OPERATION_TIMEDOUT:
+        return "o servidor deixou de responder dentro do tempo limite";
+    case CURLE_LOGIN_DENIED:
+        return "o servidor recusou o usuário ou a senha";
+    case CURLE_REMOTE_ACCESS_DENIED:
+        return "a pasta não existe ou o acesso a ela foi negado";
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+        return "o arquivo não existe no servidor";
+    case CURLE_QUOTE_ERROR:
+        return "o servidor recusou o comando";
+    case CURLE_UPLOAD_FAILED:
+        return "o servidor recusou o envio";
+    case CURLE_FTP_COULDNT_RETR_FILE:
+        return "o servidor recusou a transferência";
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+        return "a conexão foi interrompida durante a transferência";
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_FTP_WEIRD_PASV_REPLY:
+    case CURLE_FTP_WEIRD_227_FORMAT:
+    case CURLE_FTP_CANT_GET_HOST:
+    case CURLE_FTP_COULDNT_SET_TYPE:
+        return "o servidor deu uma resposta inesperada";
+    case CURLE_FTP_PORT_FAILED:
+    case CURLE_FTP_ACCEPT_FAILED:
+    case CURLE_FTP_ACCEPT_TIMEOUT:
+        return "o servidor não abriu a conexão de dados no modo ativo";
+    case CURLE_REMOTE_DISK_FULL:
+        return "o disco do servidor está cheio";
+    case CURLE_READ_ERROR:
+        return "o arquivo local não pôde ser lido";
+    case CURLE_URL_MALFORMAT:
+        return "o nome do arquivo ou da pasta não pode ser usado";
+    default:
+        return std::string("erro ") + std::to_string(static_cast<int>(code)) + " (" +
+               (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
+    }
+}
+
+bool isRefusal(std::string_view reply) {
+    return reply.size() >= 3 && (reply[0] == '4' || reply[0] == '5') && reply[1] >= '0' && reply[1] <= '9' &&
+           reply[2] >= '0' && reply[2] <= '9';
+}
+
+void requirePlainName(const std::string& name, const std::string& what) {
+    bool plain = !name.empty();
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < ' ' || c == '/' || c == '\\') {
+            plain = false;
+        }
+    }
+    if (!plain) {
+        throw FtpError("O nome de arquivo \"" + name + "\" não pode ser usado para " + what + " no servidor FTP.");
+    }
+}
+
+size_t keepReply(char* data, size_t size, size_t count, void* target) {
+    std::string_view line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    static_cast<std::string*>(target)->assign(line);
+    return size * count;
+}
+
+size_t appendData(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+size_t discardData(char*, size_t size, size_t count, void*) { return size * count; }
+
+size_t readFile(char* buffer, size_t size, size_t count, void* file) {
+    const size_t read = std::fread(buffer, size, count, static_cast<std::FILE*>(file));
+    if (read < count && std::ferror(static_cast<std::FILE*>(file)) != 0) {
+        return CURL_READFUNC_ABORT;
+    }
+    return read;
+}
+
+}  // namespace
+
+struct FtpClient::State {
+    FtpSettings settings;
+    FtpSettings active;  // what the open connection was made with
+    FtpFolder folder;
+    std::chrono::seconds connectTimeout{30};
+    std::chrono::seconds stalledTimeout{60};
+    std::string lastReply;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    EasyHandle handle;  // last, so it goes first: it points at the members above
+
+    std::string serverText() const { return active.host + ", porta " + std::to_string(active.port); }
+
+    [[noreturn]] void fail(const std::string& operation, const std::string& reason) const {
+        std::string message = "Não foi possível " + operation + " " + serverText() + ": " + reason;
+        if (isRefusal(lastReply)) {
+            message += " (resposta do servidor: " + lastReply + ")";
+        }
+        message += '.';
+        if (!active.password.empty()) {
+            message = replaceAll(message, active.password, "******");
+        }
+        throw FtpError(message);
+    }
+
+    CURL* require(const std::string& operation) const {
+        if (!handle) {
+            throw FtpError("Não foi possível " + operation + ": não há conexão com o servidor.");
+        }
+        return handle.get();
+    }
+
+    // A fresh set of options on the same handle; the logged-in connection stays in the handle's cache.
+    void prepare(CURL* curl, const std::string& url) {
+        curl_easy_reset(curl);
+        lastReply.clear();
+        errorBuffer[0] = '\0';
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl_easy_setopt(curl, CURLOPT_USERNAME, active.user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, active.password.c_str());
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, keepReply);
+        curl_easy_setopt(curl, CURLOPT_HEADERDATA, &lastReply);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discardData);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connectTimeout.count()));
+        // A transfer without a byte for this long, or a reply that does not come, fails.
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stalledTimeout.count()));
+        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(stalledTimeout.count()));
+        if (!active.passive) {
+            curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+        }
+    }
+
+    void perform(CURL* curl, const std::string& operation) {
+        const CURLcode result = curl_easy_perform(curl);
+        if (result != CURLE_OK) {
+            fail(operation, reasonText(result, errorBuffer));
+        }
+    }
+
+    std::string url(const std::string& fileName = {}) const {
+        return ftpUrl(active.host, active.port, folder, fileName);
+    }
+
+    std::string folderText() const {
+        const std::string text = folder.text();
+        return text.empty() ? "inicial" : "\"" + text + "\"";
+    }
+};
+
+FtpClient::FtpClient() : state_(std::make_unique<State>()) { initialiseCurlOnce(); }
+
+FtpClient::~FtpClient() = default;
+
+void FtpClient::setSettings(FtpSettings settings) { state_->settings = std::move(settings); }
+
+const FtpSettings& FtpClient::settings() const { return state_->settings; }
+
+void FtpClient::setTimeouts(std::chrono::seconds connect, std::chrono::seconds stalled) {
+    state_->connectTimeout = connect;
+    state_->stalledTimeout = stalled;
+}
+
+void FtpClient::connect() {
+    disconnect();
+    State& s = *state_;
+    s.active = s.settings;
+    s.active.host = trimmed(s.active.host);
+    s.folder = FtpFolder{};
+    const std::string operation = "conectar ao servidor FTP";
+    const std::string loginUrl = s.url();
+    EasyHandle handle(curl_easy_init());
+    if (!handle) {
+        s.fail(operation, "memória insuficiente");
+    }
+    s.prepare(handle.get(), loginUrl);
+    curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
+    s.perform(handle.get(), operation);
+    s.handle = std::move(handle);
+}
+
+bool FtpClient::connected() const { return state_->handle != nullptr; }
+
+void FtpClient::disconnect() {
+    state_->handle.reset();  // says QUIT on the connection it still holds
+    state_->folder = FtpFolder{};
+}
+
+void FtpClient::changeDirectory(const std::string& remoteFolder) {
+    State& s = *state_;
+    const FtpFolder target = s.folder.changedTo(remoteFolder);
+    const std::string operation = "abrir a pasta \"" + remoteFolder + "\" no servidor FTP";
+    CURL* curl = s.require(operation);
+    s.prepare(curl, ftpUrl(s.active.host, s.active.port, target));
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    s.perform(curl, operation);
+    s.folder = target;
+}
+
+std::vector<std::string> FtpClient::nameList() {
+    State& s = *state_;
+    const std::string operation = "listar a pasta " + s.folderText() + " no servidor FTP";
+    CURL* curl = s.require(operation);
+    std::string listing;
+    s.prepare(curl, s.url());
+    curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &listing);
+    if (const CURLcode result = curl_easy_perform(curl); result != CURLE_OK) {
+        // Some servers answer NLST of an empty folder with 550 (curl itself takes 450 so), not with an empty list;
+        // a folder that is not there has already failed its CWD.
+        const bool emptyFolder = listing.empty() && (s.lastReply.starts_with("450") || s.lastReply.starts_with("550"));
+        if (!emptyFolder || (result != CURLE_FTP_COULDNT_RETR_FILE && result != CURLE_REMOTE_FILE_NOT_FOUND)) {
+            s.fail(operation, reasonText(result, s.errorBuffer));
+        }
+    }
+
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < listing.size()) {
+        std::size_t end = listing.find('\n', start);
+        if (end == std::string::npos) {
+            end = listing.size();
+        }
+        std::string name = listing.substr(start, end - start);
+        if (!name.empty() && name.back() == '\r') {
+            name.pop_back();
+        }
+        if (!name.empty()) {
+            names.push_back(std::move(name));
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+void FtpClient::deleteFile(const std::string& remoteName) {
+    State& s = *state_;
+    const std::string operation = "apagar o arquivo \"" + remoteName + "\" no servidor FTP";
+    requirePlainName(remoteName, "apagar");
+    CURL* curl = s.require(operation);
+    // After the CWD into the folder; a refused DELE also closes the connection, the next operation opens another.
+    CommandList commands(curl_slist_append(nullptr, ("DELE " + remoteName).c_str()));
+    s.prepare(curl, s.url());
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTQUOTE, commands.get());
+    s.perform(curl, operation);
+}
+
+void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::string& remoteName) {
+    State& s = *state_;
+    const std::string operation = "enviar o arquivo \"" + remoteName + "\" ao servidor FTP";
+    requirePlainName(remoteName, "enviar");
+    CURL* curl = s.require(operation);
+    OpenFile file(std::fopen(localFile.c_str(), "rb"));
+    if (!file) {
+        throw FtpError(fileErrorMessage("abrir", localFile, errno));
+    }
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(localFile, sizeError);
+    if (sizeError) {
+        throw FtpError(fileErrorMessage("ler", localFile, sizeError.value()));
+    }
+    s.prepare(curl, s.url(remoteName));
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_APPEND, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readFile);
+    curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+    s.perform(curl, operation);
+}
+
+std::int64_t FtpClient::remoteSize(const std::string& remoteName) {
+    State& s = *state_;
+    const std::string operation = "consultar o tamanho do arquivo \"" + remoteName + "\" no servidor FTP";
+    requirePlainName(remoteName, "consultar o tamanho");
+    CURL* curl = s.require(operation);
+    s.prepare(curl, s.url(remoteName));
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    s.perform(curl, operation);
+    curl_off_t size = -1;
+    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK) {
+        size = -1;
+    }
+    return size;
+}
+
+}  // namespace velmora

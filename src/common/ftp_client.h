@@ -1,0 +1,62 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// What an FTP failure tells the user: the operation, the server and the reason; never the password.
+class FtpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct FtpSettings {
+    std::string host;
+    int port = 21;
+    std::string user;
+    std::string password;
+    bool passive = true;
+};
+
+// The program's one FTP client (IdFTP1), shared by the report uploads and the survey upload: one logged-in
+// control connection from connect() to disconnect(), binary transfers, time-outs so that a dead server never
+// freezes the monitor.
+class FtpClient {
+public:
+    FtpClient();
+    ~FtpClient();
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
+
+    // Takes effect at the next connect().
+    void setSettings(FtpSettings settings);
+    const FtpSettings& settings() const;
+
+    void connect();  // connects and logs in
+    bool connected() const;
+    void disconnect();
+
+    void changeDirectory(const std::string& remoteFolder);
+    // The plain name list (NLST) of the current remote folder.
+    std::vector<std::string> nameList();
+    void deleteFile(const std::string& remoteName);
+    // Uploads the whole local file with APPE.
+    void appendUpload(const std::filesystem::path& localFile, const std::string& remoteName);
+    // SIZE of a remote file; -1 when the server does not report it.
+    std::int64_t remoteSize(const std::string& remoteName);
+
+    // Defaults: connect 30 s; a transfer without progress for 60 s fails.
+    void setTimeouts(std::chrono::seconds connect, std::chrono::seconds stalled);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,303 @@
+#include "common/ftp_client.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/ftp_path.h"
+#include "support/ftp_test_server.h"
+#include "support/scratch_folder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FtpServerOptions;
+using test::FtpTestServer;
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Bytes that a text-mode transfer would change: line ends of both kinds, NULs, high bytes.
+std::string binaryContent(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + i / 251) % 256);
+    }
+    bytes.replace(0, 6, "PK\r\n\n\r");
+    return bytes;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(FtpPath, FoldersFollowAbsoluteAndRelativeChanges) {
+    struct Case {
+        const char* from;
+        const char* change;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "relatorios", "relatorios"},
+        {"relatorios", "mensais/", "relatorios/mensais"},
+        {"relatorios", "/publico/vendas", "/publico/vendas"},
+        {"/publico", "vendas", "/publico/vendas"},
+        {"", "\\Relatórios\\Filial 1\\", "/Relatórios/Filial 1"},
+        {"a", "./b//c", "a/b/c"},
+        {"a/b", "..", "a/b/.."},
+        {"a", "/", "/"},
+        {"a", "", "a"},
+    };
+    for (const Case& c : cases) {
+        const FtpFolder from = FtpFolder{}.changedTo(c.from);
+        EXPECT_EQ(from.changedTo(c.change).text(), c.expected) << c.from << " + " << c.change;
+    }
+}
+
+TEST(FtpPath, UrlsEncodeEveryNameAndMarkTheRoot) {
+    const FtpFolder relative = FtpFolder{}.changedTo("Relatórios Mensais/100%");
+    EXPECT_EQ(ftpUrl("ftp.example.com", 21, relative, "Vendas #1?.xlsx"),
+              "ftp://ftp.example.com:21/Relat%C3%B3rios%20Mensais/100%25/Vendas%20%231%3F.xlsx");
+    EXPECT_EQ(ftpUrl("10.0.0.5", 2121, FtpFolder{}.changedTo("/pub")), "ftp://10.0.0.5:2121/%2Fpub/");
+    EXPECT_EQ(ftpUrl("::1", 21, FtpFolder{}), "ftp://[::1]:21/");
+    for (const char* host : {"", "user@host", "host/path", "ftp://host", "host name"}) {
+        EXPECT_THROW(ftpUrl(host, 21, FtpFolder{}), FtpError) << host;
+    }
+    EXPECT_THROW(ftpUrl("host", 0, FtpFolder{}), FtpError);
+}
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void connect(FtpTestServer& server) {
+        client.setSettings(server.settings());
+        client.connect();
+    }
+
+    ScratchFolder local;
+    FtpClient client;
+};
+
+TEST_F(FtpClientTest, UploadsBinaryFilesIntoFoldersWithBlanksAndAccentsOverOneLogin) {
+    FtpTestServer server;
+    const fs::path remoteFolder = server.root() / "Relatórios Mensais" / "Filial São Paulo";
+    fs::create_directories(remoteFolder);
+    writeBytes(remoteFolder / "Outro.xlsx", "x");
+    const std::string content = binaryContent(300000);
+    writeBytes(local / "planilha.xlsx", content);
+
+    connect(server);
+    EXPECT_TRUE(client.connected());
+    client.changeDirectory("Relatórios Mensais");
+    client.changeDirectory("Filial São Paulo");
+    client.appendUpload(local / "planilha.xlsx", "Vendas de Março #1.xlsx");
+    const std::vector<std::string> names = client.nameList();
+    const std::int64_t size = client.remoteSize("Vendas de Março #1.xlsx");
+    client.disconnect();
+    EXPECT_FALSE(client.connected());
+
+    EXPECT_EQ(readBytes(remoteFolder / "Vendas de Março #1.xlsx"), content);
+    EXPECT_EQ(size, static_cast<std::int64_t>(content.size()));
+    EXPECT_TRUE(contains(names, "Vendas de Março #1.xlsx"));
+    EXPECT_TRUE(contains(names, "Outro.xlsx"));
+    EXPECT_EQ(occurrences(server.log(), "logged in"), 1u) << server.log();
+}
+
+TEST_F(FtpClientTest, AppendUploadAddsToAnExistingFileAndDeleteRemovesIt) {
+    FtpTestServer server;
+    writeBytes(server.root() / "Vendas.xlsx", "old");
+    writeBytes(local / "Vendas.xlsx", "new");
+
+    connect(server);
+    client.appendUpload(local / "Vendas.xlsx", "Vendas.xlsx");
+    EXPECT_EQ(readBytes(server.root() / "Vendas.xlsx"), "oldnew");
+    EXPECT_NE(server.log().find("<- APPE Vendas.xlsx"), std::string::npos) << server.log();
+    EXPECT_EQ(client.remoteSize("Vendas.xlsx"), 6);
+
+    client.deleteFile("Vendas.xlsx");
+    EXPECT_FALSE(fs::exists(server.root() / "Vendas.xlsx"));
+    EXPECT_FALSE(contains(client.nameList(), "Vendas.xlsx"));
+}
+
+TEST_F(FtpClientTest, AbsoluteFoldersStartAtTheRootAndRelativeOnesGoOnFromTheCurrentOne) {
+    FtpTestServer server;
+    fs::create_directories(server.root() / "pub" / "vendas" / "pub");
+    writeBytes(local / "a.xlsx", "abc");
+
+    connect(server);
+    client.changeDirectory("pub");
+    client.changeDirectory("vendas\\pub\\");
+    client.appendUpload(local / "a.xlsx", "relativa.xlsx");
+    client.changeDirectory("/pub");
+    client.appendUpload(local / "a.xlsx", "absoluta.xlsx");
+
+    EXPECT_TRUE(fs::exists(server.root() / "pub" / "vendas" / "pub" / "relativa.xlsx"));
+    EXPECT_TRUE(fs::exists(server.root() / "pub" / "absoluta.xlsx"));
+}
+
+TEST_F(FtpClientTest, AnEmptyFolderListsNoNamesAlsoWhereTheServerRefusesItsListing) {
+    for (const bool refused : {false, true}) {
+        FtpTestServer server(FtpServerOptions{.refuseEmptyListing = refused});
+        fs::create_directories(server.root() / "vazia");
+        writeBytes(local / "a.xlsx", "abc");
+        connect(server);
+        client.changeDirectory("vazia");
+        EXPECT_TRUE(client.nameList().empty()) << refused;
+        client.appendUpload(local / "a.xlsx", "a.xlsx");
+        EXPECT_EQ(client.nameList(), std::vector<std::string>{"a.xlsx"}) << refused;
+    }
+}
+
+TEST_F(FtpClientTest, ActiveModeTransfersToo) {
+    FtpTestServer server;
+    writeBytes(local / "a.xlsx", binaryContent(50000));
+    FtpSettings settings = server.settings();
+    settings.passive = false;
+    client.setSettings(settings);
+    client.connect();
+    client.appendUpload(local / "a.xlsx", "a.xlsx");
+    EXPECT_EQ(client.nameList(), std::vector<std::string>{"a.xlsx"});
+    EXPECT_EQ(readBytes(server.root() / "a.xlsx"), readBytes(local / "a.xlsx"));
+    const std::string log = server.log();
+    EXPECT_NE(log.find("<- EPRT"), std::string::npos) << log;
+    EXPECT_EQ(log.find("<- EPSV"), std::string::npos) << log;
+    EXPECT_EQ(log.find("<- PASV"), std::string::npos) << log;
+}
+
+TEST_F(FtpClientTest, AServerWithoutSizeReportsNoSize) {
+    FtpTestServer server(FtpServerOptions{.sizeCommand = false});
+    writeBytes(server.root() / "Vendas.xlsx", "12345");
+    connect(server);
+    EXPECT_EQ(client.remoteSize("Vendas.xlsx"), -1);
+}
+
+TEST_F(FtpClientTest, ARefusedDeleteFailsAndTheNextOperationStillWorks) {
+    FtpTestServer server;
+    writeBytes(server.root() / "Vendas.xlsx", "12345");
+    connect(server);
+    try {
+        client.deleteFile("Inexistente.xlsx");
+        FAIL() << "no error";
+    } catch (const FtpError& error) {
+        EXPECT_NE(std::string(error.what()).find("apagar o arquivo \"Inexistente.xlsx\""), std::string::npos)
+            << error.what();
+        EXPECT_NE(std::string(error.what()).find("550"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(client.remoteSize("Vendas.xlsx"), 5);
+}
+
+// Each failure names what was being done and the server, gives the reason, and never shows the password.
+TEST_F(FtpClientTest, FailuresTellOperationServerAndReasonWithoutThePassword) {
+    struct Case {
+        const char* name;
+        FtpServerOptions options;
+        std::function<void(FtpClient&, FtpTestServer&)> run;
+        const char* expected;
+    };
+    writeBytes(local / "big.xlsx", binaryContent(2000000));
+    const fs::path big = local / "big.xlsx";
+    const Case cases[] = {
+        {"login refused", {.refuseLogin = true},
+         [](FtpClient& c, FtpTestServer& s) {
+             c.setSettings(s.settings());
+             c.connect();
+         },
+         "conectar ao servidor FTP 127.0.0.1, porta "},
+        {"wrong password", {},
+         [](FtpClient& c, FtpTestServer& s) {
+             FtpSettings settings = s.settings();
+             settings.password = "errada-" + settings.password;
+             c.setSettings(settings);
+             c.connect();
+         },
+         "o servidor recusou o usuário ou a senha"},
+        {"missing folder", {},
+         [](FtpClient& c, FtpTestServer& s) {
+             c.setSettings(s.settings());
+             c.connect();
+             c.changeDirectory("Não Existe");
+         },
+         "abrir a pasta \"Não Existe\" no servidor FTP 127.0.0.1"},
+        {"write refused", {.readOnly = true},
+         [&big](FtpClient& c, FtpTestServer& s) {
+             c.setSettings(s.settings());
+             c.connect();
+             c.appendUpload(big, "Vendas.xlsx");
+         },
+         "enviar o arquivo \"Vendas.xlsx\" ao servidor FTP 127.0.0.1"},
+        {"dropped mid-transfer", {.dropUploadAfter = 100000},
+         [&big](FtpClient& c, FtpTestServer& s) {
+             c.setSettings(s.settings());
+             c.connect();
+             c.appendUpload(big, "Vendas.xlsx");
+         },
+         "enviar o arquivo \"Vendas.xlsx\" ao servidor FTP 127.0.0.1"},
+        {"server hangs mid-transfer", {.stallUploadAfter = 100000},
+         [&big](FtpClient& c, FtpTestServer& s) {
+             c.setTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
+             c.setSettings(s.settings());
+             c.connect();
+             c.appendUpload(big, "Vendas.xlsx");
+         },
+         "o servidor deixou de responder dentro do tempo limite"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FtpTestServer server(c.options);
+        FtpClient ftp;
+        try {
+            c.run(ftp, server);
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+            EXPECT_EQ(message.find(server.options().password), std::string::npos) << message;
+        }
+    }
+}
+
+TEST_F(FtpClientTest, ServersThatAreNotThereFailWithoutHanging) {
+    test::RefusingPort refusing;
+    client.setSettings(FtpSettings{"127.0.0.1", refusing.port(), "velmora", "s3nh@-Secreta"});
+    try {
+        client.connect();
+        FAIL() << "no error";
+    } catch (const FtpError& error) {
+        EXPECT_NE(std::string(error.what()).find("o servidor não aceitou a conexão"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(client.connected());
+
+    test::SilentPort silent;
+    client.setTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
+    client.setSettings(FtpSettings{"127.0.0.1", silent.port(), "velmora", "s3nh@-Secreta"});
+    EXPECT_THROW(client.connect(), FtpError);
+    EXPECT_FALSE(client.connected());
+}
+
+TEST_F(FtpClientTest, OperationsWithoutAConnectionFail) {
+    EXPECT_THROW(client.nameList(), FtpError);
+    EXPECT_THROW(client.remoteSize("a.xlsx"), FtpError);
+}
+
+}  // namespace
+}  // namespace velmora

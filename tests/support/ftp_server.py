@@ -1,0 +1,94 @@
+"""A real FTP server for the tests (pyftpdlib), with the misbehaviours the tests need.
+
+Run with Debian's /usr/bin/python3. It listens on 127.0.0.1 on a port the kernel picks and writes that port
+to --port-file once it accepts connections.
+"""
+
+import argparse
+import logging
+import os
+import time
+
+from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True, help="home folder of the account")
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--user", default="velmora")
+    parser.add_argument("--password", default="")
+    parser.add_argument("--no-size", action="store_true", help="answer SIZE as an unknown command")
+    parser.add_argument("--refuse-login", action="store_true", help="refuse every login")
+    parser.add_argument("--read-only", action="store_true", help="list and read, never write or delete")
+    parser.add_argument("--hide-from-listing", action="store_true", help="answer NLST with an empty list")
+    parser.add_argument("--refuse-empty-listing", action="store_true",
+                        help="answer NLST of an empty folder with 550 No files found, as some servers do")
+    parser.add_argument("--drop-upload-after", type=int, default=-1,
+                        help="close the data connection once an upload has brought this many bytes")
+    parser.add_argument("--stall-upload-after", type=int, default=-1,
+                        help="stop answering altogether once an upload has brought this many bytes")
+    return parser.parse_args()
+
+
+class RefusingAuthorizer(DummyAuthorizer):
+    def validate_authentication(self, username, password, handler):
+        raise AuthenticationFailed("Login refused.")
+
+
+def data_handler(drop_after, stall_after):
+    class MisbehavingDTPHandler(DTPHandler):
+        def handle_read(self):
+            super().handle_read()
+            if not self.receive or self._closed:
+                return
+            if 0 <= stall_after <= self.tot_bytes_received:
+                while True:  # the whole server hangs, like a machine that went away
+                    time.sleep(3600)
+            if 0 <= drop_after <= self.tot_bytes_received:
+                self._resp = ("426 Connection closed; transfer aborted.", logging.info)
+                self.close()
+
+        handle_read_event = handle_read  # the loop calls this name
+
+    return MisbehavingDTPHandler
+
+
+def main():
+    arguments = parse_arguments()
+    authorizer = RefusingAuthorizer() if arguments.refuse_login else DummyAuthorizer()
+    permissions = "elr" if arguments.read_only else "elradfmwMT"
+    authorizer.add_user(arguments.user, arguments.password, arguments.root, perm=permissions)
+
+    class Handler(FTPHandler):
+        def ftp_NLST(self, path):
+            if arguments.refuse_empty_listing and self.fs.isdir(path) and not self.fs.listdir(path):
+                self.respond("550 No files found.")
+                return None
+            if arguments.hide_from_listing:
+                self.push_dtp_data(b"", cmd="NLST")
+                return path
+            return super().ftp_NLST(path)
+
+    Handler.authorizer = authorizer
+    Handler.banner = "velmora test FTP server ready."
+    Handler.auth_failed_timeout = 0  # a refused login answers at once
+    if arguments.no_size:
+        Handler.proto_cmds = {name: value for name, value in FTPHandler.proto_cmds.items() if name != "SIZE"}
+    if arguments.drop_upload_after >= 0 or arguments.stall_upload_after >= 0:
+        Handler.dtp_handler = data_handler(arguments.drop_upload_after, arguments.stall_upload_after)
+
+    logging.basicConfig(level=logging.DEBUG, format="%(message)s")  # every command and reply
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    port = server.socket.getsockname()[1]
+    temporary = arguments.port_file + ".tmp"
+    with open(temporary, "w") as out:
+        out.write(str(port))
+    os.rename(temporary, arguments.port_file)
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()

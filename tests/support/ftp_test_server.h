@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/ftp_client.h"
+#include "support/child_process.h"
+#include "support/scratch_folder.h"
+
+namespace velmora::test {
+
+// How the test server behaves; the defaults give a well-behaved server with one account.
+struct FtpServerOptions {
+    std::string user = "velmora";
+    std::string password = "s3nh@-Secreta";
+    bool sizeCommand = true;          // false: SIZE is answered as an unknown command
+    bool refuseLogin = false;         // every login is refused, whatever the password
+    bool readOnly = false;            // the account may list and download, never upload or delete
+    bool hideFromListing = false;     // NLST answers with an empty list, whatever the folder holds
+    bool refuseEmptyListing = false;  // NLST of an empty folder is answered "550 No files found."
+    // An upload that has brought this many bytes loses its data connection (the server answers 426).
+    std::int64_t dropUploadAfter = -1;
+    // Once an upload has brought this many bytes the whole server stops answering, like a machine gone away.
+    std::int64_t stallUploadAfter = -1;
+};
+
+// A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, serving a fresh temporary folder; stopped and
+// removed when the object goes.
+class FtpTestServer {
+public:
+    explicit FtpTestServer(FtpServerOptions options = {});
+    ~FtpTestServer();
+    FtpTestServer(const FtpTestServer&) = delete;
+    FtpTestServer& operator=(const FtpTestServer&) = delete;
+
+    std::string host() const { return "127.0.0.1"; }
+    int port() const { return port_; }
+    const FtpServerOptions& options() const { return options_; }
+    // Host, port and the account, ready for an FtpClient.
+    FtpSettings settings() const;
+    // The account's home folder on this machine: what the server shows as "/".
+    std::filesystem::path root() const { return folder_.path() / "root"; }
+    // The server's log: one line per command answered and per transfer.
+    std::string log() const;
+
+private:
+    FtpServerOptions options_;
+    ScratchFolder folder_;
+    int port_ = 0;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+// A port on 127.0.0.1 that is taken but where nobody listens: every connection is refused at once.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    int port() const { return port_; }
+
+private:
+    int port_ = 0;  // before fd_: filled while fd_ is made
+    int fd_ = -1;
+};
+
+// A port on 127.0.0.1 that accepts connections and then never says a word, like a hung server.
+class SilentPort {
+public:
+    SilentPort();
+    ~SilentPort();
+    SilentPort(const SilentPort&) = delete;
+    SilentPort& operator=(const SilentPort&) = delete;
+    int port() const { return port_; }
+
+private:
+    int port_ = 0;  // before fd_: filled while fd_ is made
+    int fd_ = -1;
+};
+
+}  // namespace velmora::test
