@@ -95,7 +95,7 @@ std::int64_t ScaledInteger::rescaled(int decimals) const {
     return quotient;
 }
 
-ResultSet::ResultSet(std::vector<ColumnInfo> columns) : columns_(std::move(columns)), offsets_{0} {}
+ResultSet::ResultSet(std::vector<ColumnInfo> columns) : columns_(std::move(columns)) {}
 
 std::size_t ResultSet::columnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -106,30 +106,55 @@ std::size_t ResultSet::columnIndex(std::string_view name) const {
     throw std::runtime_error("Campo '" + std::string(name) + "' não encontrado no resultado da consulta.");
 }
 
+ResultSet::Page& ResultSet::pageForNextCell() {
+    if (cellCount_ % kPageCells == 0) {
+        Page page;
+        page.offsets.push_back(0);
+        // A small result stays small; a large one's pages are all full and its rows alike, so the last page's
+        // size is a good first size for the next.
+        if (!pages_.empty()) {
+            const std::size_t last = pages_.back().bytes.size();
+            page.offsets.reserve(kPageCells + 1);
+            page.bytes.reserve(last + last / 8);
+        }
+        pages_.push_back(std::move(page));
+    }
+    return pages_.back();
+}
+
 void ResultSet::appendCell(std::string_view bytes) {
-    if (arena_.size() + bytes.size() >= kNullBit) {
+    // A result beyond 2 GiB is refused whole, not page by page.
+    if (byteCount_ + bytes.size() >= kNullBit) {
         throw std::runtime_error("O resultado da consulta é grande demais para ser lido de uma vez.");
     }
-    arena_.append(bytes);
-    offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
+    Page& page = pageForNextCell();
+    page.bytes.append(bytes);
+    page.offsets.push_back(static_cast<std::uint32_t>(page.bytes.size()));
+    byteCount_ += bytes.size();
+    ++cellCount_;
 }
 
 void ResultSet::appendNull() {
-    offsets_.back() |= kNullBit;
-    offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
+    Page& page = pageForNextCell();
+    page.offsets.back() |= kNullBit;
+    page.offsets.push_back(static_cast<std::uint32_t>(page.bytes.size()));
+    ++cellCount_;
 }
 
 const ColumnInfo& Field::info() const { return rows_->columns_[column_]; }
 
 bool Field::isNull() const {
-    return (rows_->offsets_[row_ * rows_->columnCount() + column_] & ResultSet::kNullBit) != 0;
+    const std::size_t cell = row_ * rows_->columnCount() + column_;
+    return (rows_->pageOf(cell).offsets[ResultSet::indexInPage(cell)] & ResultSet::kNullBit) != 0;
 }
 
 std::string_view Field::raw() const {
     const std::size_t cell = row_ * rows_->columnCount() + column_;
-    const std::uint32_t begin = rows_->offsets_[cell] & ~ResultSet::kNullBit;
-    const std::uint32_t end = rows_->offsets_[cell + 1] & ~ResultSet::kNullBit;
-    return std::string_view(rows_->arena_).substr(begin, end - begin);
+    const ResultSet::Page& page = rows_->pageOf(cell);
+    const std::size_t index = ResultSet::indexInPage(cell);
+    const std::uint32_t begin = page.offsets[index] & ~ResultSet::kNullBit;
+    const std::uint32_t end = page.offsets[index + 1] & ~ResultSet::kNullBit;
+    return std::string_view(page.bytes).substr(begin, end - begin);
 }
 
 ScaledInteger Field::asScaled() const {

@@ -56,14 +56,15 @@ private:
     std::size_t column_;
 };
 
-// Every row of a result, fetched at once and kept compactly: each cell's bytes live in one arena.
+// Every row of a result, fetched at once and kept compactly: the cells' bytes live in pages of a fixed number of
+// cells, so that a large result grows page by page instead of being copied into ever larger blocks.
 class ResultSet {
 public:
     explicit ResultSet(std::vector<ColumnInfo> columns = {});
 
     const std::vector<ColumnInfo>& columns() const { return columns_; }
     std::size_t columnCount() const { return columns_.size(); }
-    std::size_t rowCount() const { return columns_.empty() ? 0 : (offsets_.size() - 1) / columns_.size(); }
+    std::size_t rowCount() const { return columns_.empty() ? 0 : cellCount_ / columns_.size(); }
     bool empty() const { return rowCount() == 0; }
 
     // Column position by alias, compared without regard to case; throws when the result has no such column.
@@ -78,11 +79,22 @@ public:
 private:
     friend class Field;
     static constexpr std::uint32_t kNullBit = 0x80000000u;
+    static constexpr unsigned kPageBits = 16;
+    static constexpr std::size_t kPageCells = std::size_t{1} << kPageBits;
+
+    struct Page {
+        std::string bytes;
+        // Start of each cell in bytes (null cells flagged by kNullBit), plus the end of the last cell.
+        std::vector<std::uint32_t> offsets;
+    };
+    Page& pageForNextCell();
+    const Page& pageOf(std::size_t cell) const { return pages_[cell >> kPageBits]; }
+    static std::size_t indexInPage(std::size_t cell) { return cell & (kPageCells - 1); }
 
     std::vector<ColumnInfo> columns_;
-    std::string arena_;
-    // Start of each cell in the arena (null cells flagged by kNullBit), plus the end of the last cell.
-    std::vector<std::uint32_t> offsets_;
+    std::vector<Page> pages_;
+    std::size_t cellCount_ = 0;
+    std::size_t byteCount_ = 0;
 };
 
 }  // namespace velmora
