@@ -1,0 +1,128 @@
+#include "reminders/reminder_message.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/connection.h"
+#include "common/ptbr_format.h"
+#include "common/sql_text.h"
+#include "common/text.h"
+#include "common/text_encoding.h"
+#include "common/text_file.h"
+#include "reminders/email_address.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSeparator(1, fs::path::preferred_separator);
+const std::string kOutbox = "Caixa de Saída";
+const std::string kReminders = "Aviso de Vencimento";
+
+std::string documentStatement(std::int64_t documentId) {
+    return " select mf.id_financeiro, cli.nm_pesquisa as nm_pesquisa_cli, ccp.nm_contato,"
+           " ccp.nm_e_mail as nm_e_mail_cli, ccp_emp.nm_e_mail as nm_e_mail_emp, mf.dt_vencto, mf.no_documento,"
+           " mf.vl_baixa, tp.ds_assunto_email_aviso_vencto, emp.nm_pesquisa as nm_pesquisa_emp"
+           " from mov_financeiro mf inner join cad_pessoa cli on (cli.id_pessoa = mf.id_pessoa)"
+           " inner join cad_contato_pessoa ccp on (ccp.id_pessoa = cli.id_pessoa and ccp.st_contato_cobranca = " +
+           quotedSql("S") + ")" + " inner join cad_pessoa emp on (emp.id_pessoa = mf.id_empresa)" +
+           " inner join cad_contato_pessoa ccp_emp on (ccp_emp.id_pessoa = emp.id_pessoa and"
+           " ccp_emp.st_contato_cobranca = " +
+           quotedSql("S") + ")" + " inner join tab_parametro tp on (tp.id_parametro = 1)" +
+           " where mf.id_financeiro = " + std::to_string(documentId);
+}
+
+std::string monthFolderName(Date day) { return formatDateTime(atMidnight(day), "yyyy-mm"); }
+
+std::string monthFolder(const std::string& emailFolder, Date day) {
+    return emailFolder + kOutbox + kSeparator + kReminders + kSeparator + monthFolderName(day) + kSeparator;
+}
+
+// The template's six placeholders, replaced in this order, each without re-scanning what was inserted.
+class Placeholders {
+public:
+    explicit Placeholders(const ResultSet& rows) {
+        values_ = {
+            {"<razao_social_cliente>", rows.field(0, "nm_pesquisa_cli").asString()},
+            {"<nome_contato_financeiro>", rows.field(0, "nm_contato").asString()},
+            {"<documento_financeiro>", rows.field(0, "no_documento").asString()},
+            {"<data_vencimento>", formatDateTime(rows.field(0, "dt_vencto").asDateTime(), "dd/mm/yyyy")},
+            // Read as the ERP's currency values, four decimal places, before the mask rounds to two.
+            {"<valor_documento>", formatMoneyMask(rows.field(0, "vl_baixa").asScaled().rescaled(4), -4)},
+            {"<nossa_empresa>", rows.field(0, "nm_pesquisa_emp").asString()},
+        };
+    }
+
+    std::string filled(std::string text) const {
+        for (const auto& [placeholder, value] : values_) {
+            text = replaceAll(text, placeholder, value);
+        }
+        return text;
+    }
+
+private:
+    std::vector<std::pair<std::string_view, std::string>> values_;
+};
+
+// A line break inside a value would shift the control file's lines; the reader expects exactly four.
+std::string singleLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ObterPastaEmail(Connection& connection, Date today) {
+    const ResultSet rows = connection.query(" select tp.NM_PASTA_EMAIL from tab_parametro tp");
+    const std::string folder = rows.empty() ? std::string() : rows.field(0, "NM_PASTA_EMAIL").asString();
+    const std::string outbox = folder + kOutbox;
+    const std::string reminders = outbox + kSeparator + kReminders;
+    for (const std::string& path : {outbox, reminders, reminders + kSeparator + monthFolderName(today)}) {
+        std::error_code ignored;
+        fs::create_directory(fs::path(path), ignored);
+    }
+    return folder;
+}
+
+void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
+    const ResultSet rows = connection.query(documentStatement(documentId));
+    if (rows.empty()) {
+        return;
+    }
+    const std::string recipient = rows.field(0, "nm_e_mail_cli").asString();
+    if (ValidarEmail(trimmedControls(recipient)) == "ERRO") {
+        return;
+    }
+
+    const DateTime started = clock.now();
+    const Date today = dateOf(started);
+    const std::string baseName =
+        "Aviso de Vencto - " + std::to_string(documentId) + " - " + formatDateTime(started, "yyyymmddhhmmss");
+    const std::string emailFolder = ObterPastaEmail(connection, today);
+
+    const Placeholders placeholders(rows);
+    const std::string subject = placeholders.filled(rows.field(0, "ds_assunto_email_aviso_vencto").asString());
+    const std::string templatePath = emailFolder + kSeparator + "Textos" + kSeparator + "Email Aviso.txt";
+    const std::vector<std::string> body = splitLines(placeholders.filled(readTextFile(fs::path(templatePath))));
+
+    const std::string bodyPath = monthFolder(emailFolder, today) + baseName + ".txt";
+    writeTextFileAtomically(fs::path(bodyPath), body);
+    writeTextFileAtomically(fs::path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
+                            {
+                                singleLine("De: " + rows.field(0, "nm_e_mail_emp").asString()),
+                                singleLine("Para: " + recipient),
+                                singleLine("Assunto: " + subject),
+                                singleLine("Corpo: " + bodyPath),
+                            });
+}
+
+}  // namespace velmora

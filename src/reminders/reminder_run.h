@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+class Clock;
+class Connection;
+
+// What the reminder run shows while it works; the main window provides it.
+class ReminderRunView {
+public:
+    virtual ~ReminderRunView() = default;
+    // The status word by its code: 6 "GERANDO EMAIL" while the run works, 1 "MONITORANDO" when it ends.
+    virtual void DefinirSituacao(unsigned code) = 0;
+    // Lets waiting clicks and timer events run between two documents.
+    virtual void processPendingEvents() = 0;
+};
+
+// The daily due-date reminder run: once a day, after the configured hour, one message for each open
+// receivable that falls due within the horizon and was not reminded yet; each document is marked as
+// reminded right after its message, and the day is recorded at the end.
+class ReminderRun {
+public:
+    ReminderRun(Connection& connection, const Clock& clock, ReminderRunView& view)
+        : connection_(connection), clock_(clock), view_(view) {}
+
+    // The whole run; errors reach the caller after the status went back to "MONITORANDO".
+    void ProcessarAvisosVencimento();
+
+    // True when the reminders are enabled, today's run was not done and the configured hour has passed.
+    bool VerificarHoraAviso();
+    int LerDiasAviso();
+    void MarcarAvisoEnviado(std::int64_t documentId);
+    void RegistrarUltimoAviso();
+
+private:
+    void writeTodaysReminders();
+
+    Connection& connection_;
+    const Clock& clock_;
+    ReminderRunView& view_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,157 @@
+#include "reminders/business_calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "common/connection.h"
+#include "common/ptbr_format.h"
+#include "common/sql_text.h"
+#include "support/erp_installation.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono;
+
+Date day(int y, unsigned m, unsigned d) { return Date{year{y} / month{m} / d}; }
+std::string text(Date value) { return formatDateTime(atMidnight(value), "dd/mm/yyyy"); }
+
+// An installation whose parameter row carries the business-day switch under test.
+class CalendarDatabase {
+public:
+    CalendarDatabase() { db_->execute("insert into tab_parametro (id_parametro) values (1)"); }
+
+    Connection& switchedTo(const std::optional<std::string>& value) {
+        db_->execute("update tab_parametro set st_vencto_conta_pagar_receber = " +
+                     (value ? quotedSql(*value) : std::string("null")));
+        return *db_;
+    }
+
+private:
+    test::ErpInstallation erp_;
+    std::unique_ptr<Connection> db_ = erp_.connect();
+};
+
+// Easter Sunday by the Gregorian computus (anonymous algorithm), independent of the program's lists.
+Date easter(int y) {
+    const int a = y % 19, b = y / 100, c = y % 100, d = b / 4, e = b % 4, f = (b + 8) / 25, g = (b - f + 1) / 3;
+    const int h = (19 * a + b - d - g + 15) % 30, i = c / 4, k = c % 4, l = (32 + 2 * e + 2 * i - h - k) % 7;
+    const int m = (a + 11 * h + 22 * l) / 451;
+    const int month = (h + l - 7 * m + 114) / 31, dayOfMonth = (h + l - 7 * m + 114) % 31 + 1;
+    return day(y, static_cast<unsigned>(month), static_cast<unsigned>(dayOfMonth));
+}
+
+TEST(BusinessCalendar, NonBusinessDays) {
+    const struct {
+        Date date;
+        bool nonBusiness;
+        const char* why;
+    } cases[] = {
+        {day(2025, 6, 7), true, "Saturday"},
+        {day(2025, 6, 8), true, "Sunday"},
+        {day(2025, 6, 11), false, "ordinary Wednesday"},
+        {day(2025, 4, 21), true, "Tiradentes"},
+        {day(2025, 11, 20), true, "20/11 in a year of the lists"},
+        {day(2041, 11, 20), true, "20/11 in any year"},
+        {day(2025, 12, 31), true, "31/12"},
+        {day(2041, 12, 31), true, "31/12 in any year"},
+        {day(2025, 12, 24), false, "24/12"},
+        {day(2025, 3, 3), true, "Carnival Monday 2025"},
+        {day(2025, 3, 4), true, "Carnival Tuesday 2025"},
+        {day(2025, 3, 5), false, "Ash Wednesday"},
+        {day(2025, 4, 18), true, "Good Friday 2025"},
+        {day(2040, 5, 31), true, "Corpus Christi 2040"},
+        {day(2041, 6, 20), false, "Corpus Christi 2041, after the lists"},
+        {day(2041, 4, 19), false, "Good Friday 2041, after the lists"},
+        {day(1920, 2, 24), false, "a day whose two-digit key is Carnival Monday 2020"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VerificarDiaNaoUtil(c.date), c.nonBusiness) << c.why << ", " << text(c.date);
+    }
+}
+
+TEST(BusinessCalendar, MovableFeastsFollowEasterFrom2020To2040) {
+    for (int y = 2020; y <= 2041; ++y) {
+        const Date sunday = easter(y);
+        for (const auto& [name, feast] : {std::pair{"Carnival Monday", sunday - days{48}},
+                                          std::pair{"Carnival Tuesday", sunday - days{47}},
+                                          std::pair{"Good Friday", sunday - days{2}},
+                                          std::pair{"Corpus Christi", sunday + days{60}}}) {
+            EXPECT_EQ(VerificarDiaNaoUtil(feast), y <= 2040) << name << " " << text(feast);
+        }
+        EXPECT_FALSE(VerificarDiaNaoUtil(sunday - days{46})) << "Ash Wednesday " << y;
+    }
+}
+
+TEST(BusinessCalendar, CountingDays) {
+    enum class Way { Forward, Backward };
+    const struct {
+        Way way;
+        int count;
+        const char* force;
+        std::optional<std::string> column;
+        Date from;
+        Date expected;
+        const char* why;
+    } cases[] = {
+        {Way::Forward, 1, "N", "S", day(2025, 2, 28), day(2025, 3, 5), "weekend and Carnival skipped"},
+        {Way::Backward, 1, "N", "S", day(2025, 3, 5), day(2025, 2, 28), "Carnival and weekend skipped backwards"},
+        {Way::Forward, 1, "N", "S", day(2027, 12, 24), day(2027, 12, 27), "Christmas on a Saturday"},
+        {Way::Forward, 3, "N", "S", day(2026, 3, 10), day(2026, 3, 13), "a week without holidays"},
+        {Way::Backward, 3, "N", "S", day(2026, 3, 10), day(2026, 3, 5), "a week without holidays, backwards"},
+        {Way::Forward, 0, "N", "S", day(2025, 6, 7), day(2025, 6, 9), "count 0 on a Saturday, forwards"},
+        {Way::Backward, 0, "N", "S", day(2025, 6, 7), day(2025, 6, 6), "count 0 on a Saturday, backwards"},
+        {Way::Forward, 0, "N", "S", day(2025, 6, 11), day(2025, 6, 11), "count 0 on a business day"},
+        {Way::Backward, 0, "N", "S", day(2025, 6, 11), day(2025, 6, 11), "count 0 on a business day, backwards"},
+        {Way::Forward, 1, "N", "S", day(2025, 12, 30), day(2026, 1, 2), "31/12 and 01/01 skipped"},
+        {Way::Forward, -2, "N", "S", day(2025, 6, 7), day(2025, 6, 7), "negative count, forwards"},
+        {Way::Backward, -1, "N", "S", day(2025, 6, 7), day(2025, 6, 7), "negative count, backwards"},
+        {Way::Forward, 3, "N", "N", day(2025, 6, 6), day(2025, 6, 9), "calendar days from a Friday"},
+        {Way::Backward, 3, "N", "N", day(2025, 6, 6), day(2025, 6, 3), "calendar days back from a Friday"},
+        {Way::Forward, 1, "N", "N", day(2025, 2, 28), day(2025, 3, 1), "without the calendar a Saturday counts"},
+        {Way::Forward, 0, "N", "N", day(2025, 3, 3), day(2025, 3, 3), "count 0 on Carnival without the calendar"},
+        {Way::Backward, 0, "N", "s", day(2025, 6, 7), day(2025, 6, 7), "lower-case switch is off"},
+        {Way::Forward, 1, "N", "", day(2025, 2, 28), day(2025, 3, 1), "empty switch is off"},
+        {Way::Forward, 1, "N", std::nullopt, day(2025, 2, 28), day(2025, 3, 1), "NULL switch is off"},
+        {Way::Forward, 1, "S", "N", day(2025, 2, 28), day(2025, 3, 5), "force flag puts the calendar in force"},
+        {Way::Backward, 0, "S", std::nullopt, day(2025, 6, 8), day(2025, 6, 6), "force flag with a NULL switch"},
+        {Way::Forward, 1, "s", "N", day(2025, 2, 28), day(2025, 3, 1), "lower-case force flag does not force"},
+    };
+    CalendarDatabase database;
+    for (const auto& c : cases) {
+        Connection& db = database.switchedTo(c.column);
+        const Date result = c.way == Way::Forward ? SomarDiasUteis(c.count, c.force, db, c.from)
+                                                  : SubtrairDiasUteis(c.count, c.force, db, c.from);
+        EXPECT_EQ(text(result), text(c.expected)) << c.why << " (count " << c.count << " from " << text(c.from) << ")";
+    }
+}
+
+TEST(BusinessCalendar, AdjustingMovesOnlyWithTheCalendarInForce) {
+    CalendarDatabase database;
+    Connection& on = database.switchedTo("S");
+    EXPECT_EQ(AjustarDiaUtil("R", "N", on, day(2025, 3, 4)), day(2025, 2, 28));
+    EXPECT_EQ(AjustarDiaUtil("", "N", on, day(2025, 3, 4)), day(2025, 3, 5));
+    EXPECT_EQ(AjustarDiaUtil("r", "N", on, day(2025, 3, 4)), day(2025, 3, 5)) << "only \"R\" goes back";
+    Connection& off = database.switchedTo("N");
+    EXPECT_EQ(AjustarDiaUtil("R", "N", off, day(2025, 3, 4)), day(2025, 3, 4));
+}
+
+TEST(BusinessCalendar, ParameterReader) {
+    test::ErpInstallation erp;
+    auto db = erp.connect();
+    EXPECT_EQ(LerParametro("ST_VENCTO_CONTA_PAGAR_RECEBER", *db), "") << "no parameter row";
+    db->execute("insert into tab_parametro (id_parametro, hr_enviar_email_vencto) values (2, '09:00')");
+    db->execute("insert into tab_parametro (id_parametro, hr_enviar_email_vencto) values (1, null)");
+    EXPECT_EQ(LerParametro("hr_enviar_email_vencto", *db), "") << "row 1 holds NULL";
+    db->execute("update tab_parametro set hr_enviar_email_vencto = '07:30' where id_parametro = 1");
+    EXPECT_EQ(LerParametro("HR_ENVIAR_EMAIL_VENCTO", *db), "07:30");
+    EXPECT_THROW(LerParametro("NO_SUCH_COLUMN", *db), std::runtime_error);
+    EXPECT_THROW(LerParametro("1 from rdb$database; --", *db), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace velmora
