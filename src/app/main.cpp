@@ -8,7 +8,9 @@
 #include "common/clock.h"
 #include "monitor/main_window.h"
 #include "monitor/monitor.h"
+#include "monitor/monitor_update_host.h"
 #include "monitor/process_control.h"
+#include "update/process_launcher.h"
 #include "update/update_check.h"
 
 namespace {
@@ -41,9 +43,12 @@ int main(int argc, char* argv[]) {
 
     velmora::SystemClock clock;
     ApplicationProcess process;
-    velmora::UpdateCheck update;
     velmora::MainWindow window(clock);
-    velmora::Monitor monitor(std::filesystem::read_symlink("/proc/self/exe"), window, process, clock, update);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    velmora::MonitorUpdateHost updateHost(window, process);
+    velmora::DetachedProcessLauncher launcher;
+    velmora::UpdateCheck update(program, updateHost, launcher);
+    velmora::Monitor monitor(program, window, process, clock, update);
     window.attach(monitor);
     velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
     monitor.FormCreate();

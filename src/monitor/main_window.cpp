@@ -233,6 +233,7 @@ void MainWindow::showMessageBox(const std::string& title, const std::string& tex
     trace("Mensagem", text);
     const QMessageBox::Icon shown = icon == MessageIcon::Error     ? QMessageBox::Critical
                                     : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                    : icon == MessageIcon::None    ? QMessageBox::NoIcon
                                                                    : QMessageBox::Information;
     QMessageBox box(shown, qt(title), qt(text), QMessageBox::Ok);
     box.exec();

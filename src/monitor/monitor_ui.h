@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-enum class MessageIcon { Error, Warning, Information };
+enum class MessageIcon { Error, Warning, Information, None };
 
 // What the monitor core needs from its window. The Qt main window implements it; tests record the calls.
 class MonitorUi {

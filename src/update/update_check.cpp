@@ -1,12 +1,166 @@
 #include "update/update_check.h"
 
+#include <chrono>
+#include <system_error>
+#include <utility>
+
+#include "common/file_error.h"
+#include "common/file_time.h"
+#include "common/ini_file.h"
+#include "common/text.h"
+#include "update/desktop_shortcut.h"
+#include "update/process_launcher.h"
+#include "update/update_host.h"
+#include "update/update_paths.h"
+
 namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMessageTitle = "Aviso do Sistema";
+
+bool fileExists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(path, ignored);
+}
+
+// To the second, as the times compare once written out as date and time text.
+std::chrono::local_seconds writeTimeToTheSecond(const fs::path& file) {
+    try {
+        return std::chrono::floor<std::chrono::seconds>(fileModificationTime(file));
+    } catch (const fs::filesystem_error& error) {
+        throw std::runtime_error(fileErrorMessage("ler", file, error.code().value()));
+    }
+}
+
+bool isExeFileName(const std::string& name) { return toLowerAscii(name).ends_with(".exe"); }
+
+}  // namespace
+
+UpdateCheck::UpdateCheck(fs::path programPath, UpdateHost& host, ProcessLauncher& launcher, fs::path desktopFolder)
+    : programPath_(std::move(programPath)), host_(host), launcher_(launcher), desktopFolder_(std::move(desktopFolder)) {}
 
 void UpdateCheck::PrepararAtualizador(const std::string& /*databaseName*/, const std::string& serverIniPath) {
     serverIniPath_ = serverIniPath;
+    programFileName_ = programPath_.filename().string();
+    updateFolder_ = updateFolderFor(serverIniPath);
+    programFolder_ = programPath_.parent_path().string();
 }
 
-// This build ships no updater yet: the program always runs on as it is.
-void UpdateCheck::VerificarAtualizacao(Connection& /*connection*/, int /*mode*/) {}
+std::string UpdateCheck::updaterCommandLine() const {
+    return velmora::updaterCommandLine(updateFolder_.value_or(""), programFolder_, programFileName_);
+}
+
+std::string UpdateCheck::inProgramFolder(const std::string& name) const {
+    return (fs::path(programFolder_) / name).string();
+}
+
+std::string UpdateCheck::inUpdateFolder(const std::string& name) const {
+    return (fs::path(updateFolder_.value_or("")) / name).string();
+}
+
+void UpdateCheck::showBox(const std::string& text, UpdateMessageIcon icon) { host_.showMessageBox(kMessageTitle, text, icon); }
+
+void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
+    if (fileExists(inProgramFolder(kDebugMarkerFileName))) {
+        showBox("O aplicativo " + programFileName_ + " não será atualizado. A pasta " + programFolder_ +
+                    " está com o arquivo " + kDebugMarkerFileName,
+                UpdateMessageIcon::Exclamation);
+        return;
+    }
+    if (updateFolder_) {
+        std::error_code ignored;
+        fs::create_directory(*updateFolder_, ignored);
+    }
+    TratarArquivosExec();
+    if (!updateFolder_) {
+        // Nowhere to look for a newer copy: the program runs on as it is.
+        erpVersion_ = AtualizarTabelaParametro(connection);
+        return;
+    }
+    if (!fileExists(inUpdateFolder(kUpdaterFileName))) {
+        showBox("Não foi encontrado o velmora Atualizador no Servidor. Entre em contato com o suporte técnico da "
+                "velmora.",
+                UpdateMessageIcon::None);
+        host_.requestQuit();
+    }
+    erpVersion_ = AtualizarTabelaParametro(connection);
+    if (mode != 1) {
+        return;
+    }
+    compareProgramFiles();
+}
+
+void UpdateCheck::compareProgramFiles() {
+    const std::string copy = inUpdateFolder(programFileName_);
+    if (!fileExists(copy)) {
+        showBox("Falha na atualização do aplicativo. Não foi encontrado o arquivo " + programFileName_ + " na pasta " +
+                    *updateFolder_ + ".\rO Sistema será finalizado.",
+                UpdateMessageIcon::Exclamation);
+        host_.requestQuit();
+        return;
+    }
+    if (writeTimeToTheSecond(programPath_) == writeTimeToTheSecond(copy)) {
+        return;
+    }
+    const std::string updater = inUpdateFolder(kUpdaterFileName);
+    if (!fileExists(updater)) {
+        showBox(std::string("Falha na atualização do aplicativo. Não foi encontrado o arquivo ") + kUpdaterFileName +
+                    " na pasta " + *updateFolder_ + ".\rO Sistema será finalizado.",
+                UpdateMessageIcon::Exclamation);
+        host_.requestQuit();
+        return;
+    }
+    host_.showGenericMessage("AVISO: Existe uma nova versão do aplicativo " + nameUpToFirstStop(programFileName_) +
+                                 ". A atualização será feita automaticamente. Aguarde...",
+                             false, true);
+    launcher_.startDetached(updater, commandLineWords(updaterCommandLine()));
+    // The updater replaces this program's file: nothing of it may stay running.
+    host_.endProcess();
+}
+
+void UpdateCheck::TratarArquivosExec() {
+    const std::string markerIni = inProgramFolder(execMarkerIniFileName(programFileName_));
+    const std::string marker = inProgramFolder(execMarkerFileName(programFileName_));
+    std::error_code ignored;
+    if (fileExists(markerIni)) {
+        CriarAtalhoDesktop();
+        fs::remove(marker, ignored);
+        if (programFileName_ == "velmoraEmpresa.exe" || programFileName_ == "velmoraEmpresa4.exe") {
+            CopiarProgramasPastaMestre();
+        }
+        fs::remove(markerIni, ignored);
+    }
+    fs::remove(marker, ignored);
+}
+
+void UpdateCheck::CriarAtalhoDesktop() {
+    const fs::path desktop = desktopFolder_.empty() ? userDesktopFolder() : desktopFolder_;
+    const std::string name = withoutExeExtension(programFileName_);
+    writeDesktopShortcut(desktop / desktopShortcutFileName(programFileName_), "Novo " + name, name, programPath_);
+}
+
+void UpdateCheck::CopiarProgramasPastaMestre() {
+    const std::string master =
+        IniFile(inProgramFolder(execMarkerIniFileName(programFileName_))).readString("configuracao", "pastamestre");
+    // Without a master folder there is nothing to copy (the bare pattern would name the root folder).
+    if (master.empty() || !updateFolder_) {
+        return;
+    }
+    std::error_code error;
+    for (fs::directory_iterator entry(master, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code ignored;
+        if (!isExeFileName(name) || !entry->is_regular_file(ignored)) {
+            continue;
+        }
+        const std::string target = inUpdateFolder(name);
+        if (!fileExists(target)) {
+            fs::copy_file(entry->path(), target, fs::copy_options::overwrite_existing, ignored);
+        }
+    }
+}
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 
 #include "support/child_process.h"
 #include "support/erp_installation.h"
+#include "support/update_folder.h"
 
 namespace velmora {
 namespace {
@@ -29,6 +30,7 @@ class ProgramRun : public ::testing::Test {
 protected:
     ProgramRun() {
         fs::copy_file(VELMORA_PROGRAM, erp.programPath(), fs::copy_options::overwrite_existing);
+        test::provideUpdateFolder(erp);
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdlib>
+
+#include "monitor/monitor_ui.h"
+#include "monitor/process_control.h"
+#include "update/update_host.h"
+
+namespace velmora {
+
+// The update check's view of the main window and the process.
+class MonitorUpdateHost final : public UpdateHost {
+public:
+    MonitorUpdateHost(MonitorUi& ui, ProcessControl& process) : ui_(ui), process_(process) {}
+
+    void showMessageBox(const std::string& title, const std::string& text, UpdateMessageIcon icon) override {
+        ui_.showMessageBox(title, text, icon == UpdateMessageIcon::Exclamation ? MessageIcon::Warning : MessageIcon::None);
+    }
+    void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override {
+        ui_.showGenericMessage(text, confirmation, closeByItself);
+    }
+    void requestQuit() override { process_.requestQuit(); }
+    [[noreturn]] void endProcess() override {
+        process_.endProcess();
+        std::abort();  // endProcess never comes back
+    }
+
+private:
+    MonitorUi& ui_;
+    ProcessControl& process_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "monitor_harness.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::MonitorHarness;
+using test::ProcessEnded;
+
+bool hasParameterColumn(const test::ErpInstallation& erp, const std::string& column) {
+    return !erp.connect()
+                ->query("select 1 from rdb$relation_fields where rdb$relation_name = 'TAB_PARAMETRO' and "
+                        "rdb$field_name = '" + column + "'")
+                .empty();
+}
+
+TEST(UpdateAtStartUp, ACurrentProgramUpgradesTheParameterTableAndRunsOn) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+
+    EXPECT_TRUE(hasParameterColumn(h.erp, "SCRIPT_RODADO"));
+    EXPECT_TRUE(hasParameterColumn(h.erp, "VERSAO_ERP"));
+    EXPECT_TRUE(fs::exists(test::updateFolderOf(h.erp)));
+    EXPECT_TRUE(h.ui.messageBoxes.empty());
+    EXPECT_EQ(h.process.quitRequests, 0);
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
+}
+
+TEST(UpdateAtStartUp, HalfPresentVersionColumnsStopStartUpWithTheDatabaseError) {
+    for (const char* present : {"versao_erp varchar(30)", "script_rodado integer"}) {
+        MonitorHarness h;
+        h.erp.connect()->execute(std::string("alter table tab_parametro add ") + present);
+        h.monitor->FormCreate();
+
+        ASSERT_EQ(h.ui.messageBoxes.size(), 1u) << present;
+        EXPECT_EQ(h.ui.messageBoxes[0].title, "velmora Monitor Publicação");
+        EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Error);
+        EXPECT_FALSE(h.ui.messageBoxes[0].text.empty());
+        EXPECT_FALSE(h.ui.cycleTimer) << "start-up stopped before the cycle was switched on";
+        EXPECT_EQ(h.process.endCount, 0);
+        EXPECT_EQ(h.process.quitRequests, 0);
+    }
+}
+
+TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
+    MonitorHarness h;
+    const fs::path update = test::updateFolderOf(h.erp);
+    fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
+
+    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+
+    EXPECT_EQ(h.process.endCount, 1);
+    ASSERT_EQ(h.ui.genericMessages.size(), 1u);
+    EXPECT_EQ(h.ui.genericMessages[0], "AVISO: Existe uma nova versão do aplicativo velmoraMonitorPublicacao. A "
+                                       "atualização será feita automaticamente. Aguarde...");
+    EXPECT_FALSE(h.ui.genericMessageConfirmation);
+    EXPECT_TRUE(h.ui.genericMessageClosesByItself);
+    EXPECT_FALSE(h.ui.cycleTimer);
+    EXPECT_TRUE(fs::exists(h.erp.lockFile())) << "no orderly shutdown";
+
+    const fs::path arguments = test::updaterArgumentsFile(update);
+    for (int i = 0; i < 600 && !fs::exists(arguments); ++i) {  // the bound only keeps a failure from hanging
+        std::this_thread::sleep_for(50ms);
+    }
+    std::ostringstream words;
+    words << std::ifstream(arguments).rdbuf();
+    EXPECT_EQ(words.str(), "@F1\n@M" + update.string() + "\n@E" + h.erp.programFolder().string() +
+                               "\n@AvelmoraMonitorPublicacao\n");
+}
+
+TEST(UpdateAtStartUp, AMissingUpdaterTellsAndEndsTheProgramOnceStartUpHasFinished) {
+    MonitorHarness h;
+    fs::remove(test::updateFolderOf(h.erp) / "velmoraAtualizador.exe");
+    h.monitor->FormCreate();
+
+    ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
+    EXPECT_EQ(h.ui.messageBoxes[0].text,
+              "Não foi encontrado o velmora Atualizador no Servidor. Entre em contato com o suporte técnico da velmora.");
+    EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::None);
+    EXPECT_EQ(h.process.quitRequests, 1);
+    EXPECT_EQ(h.process.endCount, 0);
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO") << "the rest of start-up still runs";
+}
+
+TEST(UpdateAtStartUp, TheDebugMarkerSkipsTheCheckAndTheUpgrade) {
+    MonitorHarness h;
+    fs::remove_all(test::updateFolderOf(h.erp));
+    std::ofstream(h.erp.programFolder() / "DebugarDelphi.tmp") << "";
+    h.monitor->FormCreate();
+
+    ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(h.process.quitRequests, 0);
+    EXPECT_FALSE(hasParameterColumn(h.erp, "VERSAO_ERP"));
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
+}
+
+}  // namespace
+}  // namespace velmora
