@@ -1,0 +1,38 @@
+#include "monitor/survey_job.h"
+
+#include "monitor/erp_settings.h"
+#include "monitor/monitor_services.h"
+#include "monitor/monitor_ui.h"
+#include "monitor/publishing_targets.h"
+#include "survey/survey_host.h"
+#include "survey/survey_upload.h"
+
+namespace velmora {
+
+namespace {
+
+class WindowSurveyHost final : public SurveyHost {
+public:
+    explicit WindowSurveyHost(MonitorServices& services) : services_(services) {}
+
+    void DefinirSituacao(unsigned code) override { services_.DefinirSituacao(code); }
+    void setProcessingText(const std::string& text) override { services_.ui().setProcessingText(text); }
+    void setObservationText(const std::string& text) override { services_.ui().setObservationText(text); }
+    void processPendingEvents() override { services_.ui().processPendingEvents(); }
+    std::string ObterPastaDadosServidor() override { return services_.settings().ObterPastaDadosServidor(); }
+    std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) override {
+        return velmora::ObterTamanhoArquivo(file);
+    }
+
+private:
+    MonitorServices& services_;
+};
+
+}  // namespace
+
+void SurveyJob::EnviarPesquisas() {
+    WindowSurveyHost host(services_);
+    SurveyUpload(host, services_.ftp(), services_.clock(), services_.surveyAccount()).EnviarPesquisas();
+}
+
+}  // namespace velmora

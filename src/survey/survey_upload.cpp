@@ -1,0 +1,161 @@
+#include "survey/survey_upload.h"
+
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/ftp_client.h"
+#include "survey/survey_host.h"
+#include "survey/survey_queue.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr unsigned kMonitorando = 1;
+constexpr unsigned kEnviandoPesquisa = 4;
+constexpr unsigned kDormindo = 5;
+constexpr std::chrono::milliseconds kPauseAfterFailure{3000};
+
+// Disconnects the client however the upload ends.
+class ConnectionScope {
+public:
+    explicit ConnectionScope(FtpClient& ftp) : ftp_(ftp) {}
+    ~ConnectionScope() {
+        if (ftp_.connected()) {
+            ftp_.disconnect();
+        }
+    }
+    ConnectionScope(const ConnectionScope&) = delete;
+    ConnectionScope& operator=(const ConnectionScope&) = delete;
+
+private:
+    FtpClient& ftp_;
+};
+
+void createSurveyFolder(const fs::path& folder, const std::string& dataFolder) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) {
+        return;
+    }
+    if (!fs::create_directory(folder, error) || error) {
+        throw std::runtime_error("Não pode ser Criado o Diretório " + dataFolder + "PESQUISA");
+    }
+}
+
+// The first file of the queue that this round has not taken yet: a file that can be neither deleted nor set
+// aside stays in the queue, and must not keep the round going.
+std::optional<fs::path> nextFile(const fs::path& folder, const std::set<fs::path>& taken) {
+    for (const fs::path& file : listSurveyQueue(folder)) {
+        if (!taken.contains(file)) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
+// "ERRO" in front of the name takes the file out of the queue; an older file of that name is replaced.
+void setAside(const fs::path& file) {
+    std::error_code ignored;
+    fs::rename(file, file.parent_path() / ("ERRO" + file.filename().string()), ignored);
+}
+
+// What arrived of a broken transfer is no answer the maker can read.
+void deletePartialCopy(FtpClient& ftp, const std::string& remoteName) {
+    try {
+        ftp.deleteFile(remoteName);
+    } catch (const FtpError&) {
+    }
+}
+
+}  // namespace
+
+void SurveyUpload::EnviarPesquisas() {
+    const std::string dataFolder = host_.ObterPastaDadosServidor();
+    const fs::path folder = dataFolder + "PESQUISA";
+    createSurveyFolder(folder, dataFolder);
+
+    std::set<fs::path> taken;
+    std::optional<fs::path> file = nextFile(folder, taken);
+    host_.DefinirSituacao(kEnviandoPesquisa);
+    while (file) {
+        taken.insert(*file);
+        host_.processPendingEvents();
+        host_.setProcessingText(file->filename().string());
+        host_.setObservationText("");
+
+        const SurveyUploadResult result = EnviarArquivoPesquisa(*file);
+        if (result.outcome == SurveyUploadOutcome::Delivered) {
+            host_.setProcessingText("");
+            host_.setObservationText("");
+            host_.DefinirSituacao(kMonitorando);
+        } else if (result.outcome == SurveyUploadOutcome::ServerUnavailable) {
+            // Every file waits for the next cycle; setting them aside would lose them all to one outage.
+            host_.setObservationText(result.message);
+            break;
+        } else {
+            host_.setObservationText(kSurveyUploadFailed);
+            host_.processPendingEvents();
+            setAside(*file);
+            clock_.sleep(kPauseAfterFailure);
+        }
+        file = nextFile(folder, taken);
+    }
+    host_.DefinirSituacao(kDormindo);
+}
+
+SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
+    const std::string remoteName = file.filename().string();
+    std::int64_t localSize = 0;
+    try {
+        localSize = host_.ObterTamanhoArquivo(file);
+    } catch (const std::exception& error) {
+        return {SurveyUploadOutcome::Failed, error.what()};
+    }
+
+    if (ftp_.connected()) {
+        ftp_.disconnect();
+    }
+    // Port and passive mode are the survey account's own, whatever the last report upload left behind.
+    ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true});
+
+    const ConnectionScope scope(ftp_);
+    try {
+        ftp_.connect();
+        ftp_.changeDirectory(kSurveyRemoteFolder);
+    } catch (const FtpError& error) {
+        return {SurveyUploadOutcome::ServerUnavailable, error.what()};
+    }
+
+    try {
+        try {
+            ftp_.appendUpload(file, remoteName);
+        } catch (const FtpError&) {
+            deletePartialCopy(ftp_, remoteName);
+            throw;
+        }
+        // A larger copy means the data went onto an old one; a server without SIZE proves nothing.
+        if (ftp_.remoteSize(remoteName) != localSize) {
+            ftp_.deleteFile(remoteName);
+            return {SurveyUploadOutcome::Failed,
+                    "A cópia de " + remoteName + " no servidor não tem o tamanho do arquivo enviado."};
+        }
+    } catch (const FtpError& error) {
+        return {SurveyUploadOutcome::Failed, error.what()};
+    }
+    ftp_.disconnect();
+
+    std::error_code ignored;
+    fs::remove(file, ignored);
+    return {SurveyUploadOutcome::Delivered, {}};
+}
+
+}  // namespace velmora
