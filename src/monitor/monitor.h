@@ -5,11 +5,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/connection.h"
+#include "common/ftp_client.h"
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_jobs.h"
 #include "monitor/monitor_services.h"
+#include "survey/survey_account.h"
 
 namespace velmora {
 
@@ -52,10 +55,14 @@ public:
     MonitorUi& ui() override { return ui_; }
     Clock& clock() override { return clock_; }
     const ErpSettings& settings() const override { return settings_; }
+    FtpClient& ftp() override { return *ftp_; }
+    const SurveyAccount& surveyAccount() const override { return surveyAccount_; }
     void DefinirSituacao(unsigned code) override;
     void AtualizarGrade() override;
 
     bool connected() const { return connection_ != nullptr; }
+    // The program uploads to the account it was built with; tests bring a server of their own.
+    void setSurveyAccount(SurveyAccount account) { surveyAccount_ = std::move(account); }
 
 private:
     class ExclusiveRun;
@@ -74,6 +81,8 @@ private:
     UpdateCheck& update_;
     ErpSettings settings_;
     std::unique_ptr<Connection> connection_;
+    std::unique_ptr<FtpClient> ftp_ = std::make_unique<FtpClient>();
+    SurveyAccount surveyAccount_ = defaultSurveyAccount();
     std::unique_ptr<MonitorJobs> jobs_;
 
     bool running_ = false;

@@ -5,10 +5,12 @@ namespace velmora {
 class Clock;
 class Connection;
 class ErpSettings;
+class FtpClient;
 class MonitorUi;
+struct SurveyAccount;
 
-// What the monitor's jobs share with the main window: the one connection, the window, the clock, the status
-// word and the grid.
+// What the monitor's jobs share with the main window: the one connection, the window, the clock, the FTP client
+// and the survey account, the status word and the grid.
 class MonitorServices {
 public:
     virtual ~MonitorServices() = default;
@@ -16,6 +18,8 @@ public:
     virtual MonitorUi& ui() = 0;
     virtual Clock& clock() = 0;
     virtual const ErpSettings& settings() const = 0;
+    virtual FtpClient& ftp() = 0;  // IdFTP1, shared by the report uploads and the survey upload
+    virtual const SurveyAccount& surveyAccount() const = 0;
     virtual void DefinirSituacao(unsigned code) = 0;
     virtual void AtualizarGrade() = 0;
 };

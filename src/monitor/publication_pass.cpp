@@ -1,19 +1,28 @@
 #include "monitor/publication_pass.h"
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "common/clock.h"
 #include "common/connection.h"
 #include "common/sql_text.h"
+#include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
+#include "monitor/publication_schedule.h"
+#include "reports/price_list.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr std::chrono::milliseconds kPauseBetweenReports{3000};
+constexpr int kSalesReport = 1;
+constexpr int kFtpPublication = 2;
 
 std::string instrucaoPassagem() {
     return " select ID_RELATORIO, NM_RELATORIO, ID_USUARIO, DT_CRIACAO, ST_EXIGIR_CATEGORIA, ST_ATIVO, HO_PUBLICACAO,"
@@ -35,26 +44,105 @@ private:
     MonitorUi& ui_;
 };
 
+bool isEmpty(const Field& field) { return field.isNull() || field.asString().empty(); }
+
+// The first thing a report lacks before it can be published, or nothing.
+std::optional<std::string> missingSetting(const ResultSet& reports, std::size_t row) {
+    const auto field = [&](const char* name) { return reports.field(row, name); };
+    const bool ftp = field("TP_PUBLICACAO").asInteger() == kFtpPublication;
+    if (isEmpty(field("QT_MESES_PUBLICACAO")) && field("ID_TP_RELATORIO").asInteger() == kSalesReport) {
+        return "Faltou informar a qtde de meses para publicação";
+    }
+    if (ftp && (isEmpty(field("DS_PASTA_FTP")) || isEmpty(field("DS_SERVIDOR_FTP")) ||
+                isEmpty(field("DS_USUARIO_FTP")) || isEmpty(field("DS_SENHA_FTP")) || isEmpty(field("NO_PORTA_FTP")))) {
+        return "Faltou informar os parâmetros para FTP";
+    }
+    if (!ftp && isEmpty(field("DS_PASTA_SALVAR"))) {
+        return "Faltou informar a pasta para salvar o arquivo";
+    }
+    std::error_code error;
+    if (!ftp && !std::filesystem::is_directory(field("DS_PASTA_SALVAR").asString(), error)) {
+        return "Faltou criar a pasta para salvar o arquivo";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+PublicationPass::PublicationPass(MonitorServices& services)
+    : services_(services), targets_(services, services.ftp()) {}
 
 void PublicationPass::PublicarRelatorios() {
     MonitorUi& ui = services_.ui();
+    Clock& clock = services_.clock();
     const CycleTimerOff timerOff(ui);
 
     const ResultSet reports = services_.database().query(instrucaoPassagem());
     for (std::size_t row = 0; row < reports.rowCount(); ++row) {
-        services_.clock().sleep(kPauseBetweenReports);
+        clock.sleep(kPauseBetweenReports);
         services_.DefinirSituacao(1);
-        ui.setProcessingText(reports.field(row, "NM_RELATORIO").asString());
+        const int id = static_cast<int>(reports.field(row, "ID_RELATORIO").asInteger());
+        const std::string name = reports.field(row, "NM_RELATORIO").asString();
+        ui.setProcessingText(name);
         ui.setObservationText("");
+        ui.processPendingEvents();
+
+        if (const auto missing = missingSetting(reports, row)) {
+            ui.setObservationText(*missing);
+            ui.processPendingEvents();
+            continue;
+        }
+        const Field next = reports.field(row, "DH_PROXIMA_PUBLIC");
+        if (next.isNull()) {
+            AgendarPublicacaoImediata(id);  // the row in hand stays empty, which counts as due
+        }
+        if (clock.now() < next.asDateTime()) {
+            ui.processPendingEvents();
+            continue;
+        }
+        try {
+            publish(id, name, static_cast<int>(reports.field(row, "ID_TP_RELATORIO").asInteger()),
+                    static_cast<int>(reports.field(row, "ID_EMPRESA").asInteger()),
+                    static_cast<int>(reports.field(row, "QT_MESES_PUBLICACAO").asInteger()),
+                    static_cast<int>(reports.field(row, "TP_PUBLICACAO").asInteger()));
+        } catch (const std::exception& error) {
+            ui.setObservationText(error.what());
+            continue;
+        }
         ui.processPendingEvents();
     }
 
-    services_.clock().sleep(kPauseBetweenReports);
+    clock.sleep(kPauseBetweenReports);
     services_.DefinirSituacao(5);
     services_.AtualizarGrade();
     ui.setProcessingText("");
     ui.setObservationText("");
+}
+
+void PublicationPass::publish(int reportId, const std::string& name, int reportKind, int companyId, int months,
+                              int publicationKind) {
+    const Date today = dateOf(services_.clock().now());
+    const Date start = dataInicialPublicacao(today, months);
+    services_.DefinirSituacao(2);
+    services_.ui().processPendingEvents();
+
+    const std::filesystem::path programFolder = services_.settings().programFolder();
+    Connection& database = services_.database();
+    if (reportKind == kSalesReport) {
+        engine_.GerarPlanilhaVendas(reportId, companyId, nullptr, atMidnight(start), atMidnight(today), database,
+                                    programFolder);
+        // Nothing was written: an old workbook of the same name must not go out in its place.
+        if (engine_.selectList().empty()) {
+            throw std::runtime_error("O relatório " + name + " não tem colunas definidas; a planilha não foi gerada.");
+        }
+    } else {
+        GerarPlanilhaProdutos(reportId, name, nullptr, database, programFolder);
+    }
+    if (publicationKind == kFtpPublication) {
+        targets_.EnviarPlanilhaFTP(reportId);
+    } else {
+        targets_.SalvarPlanilhaPasta(reportId);
+    }
 }
 
 void PublicationPass::AgendarPublicacaoImediata(int reportId) {

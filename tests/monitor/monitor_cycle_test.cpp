@@ -40,7 +40,7 @@ TEST(MonitorCycle, ThePublicationPassWalksTheActiveReportsAndEndsAsleep) {
 
     // 3 seconds before each active report and once more at the end of the pass.
     EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(3000)));
-    EXPECT_EQ(h.ui.statusHistory, (std::vector<std::string>{"MONITORANDO", "MONITORANDO", "MONITORANDO", "DORMINDO"}));
+    EXPECT_EQ(h.ui.passStatusHistory(), (std::vector<std::string>{"MONITORANDO", "MONITORANDO", "MONITORANDO", "DORMINDO"}));
     EXPECT_EQ(h.ui.gridRefreshes, 1);
     EXPECT_EQ(h.ui.reports.size(), 2u);
     EXPECT_EQ(h.ui.processingText, "");

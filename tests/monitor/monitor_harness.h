@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "monitor/monitor.h"
+#include "monitor/monitor_update_host.h"
 #include "monitor/recording_ui.h"
 #include "support/erp_installation.h"
 #include "support/fake_clock.h"
+#include "support/update_folder.h"
+#include "update/process_launcher.h"
 #include "update/update_check.h"
 
 namespace velmora::test {
@@ -36,6 +39,7 @@ private:
 // A monitor over a throwaway ERP installation, with a recording window, process and clock.
 struct MonitorHarness {
     explicit MonitorHarness(bool scripted = false) {
+        provideUpdateFolder(erp);  // the installed program is current: start-up runs on
         Monitor::JobsFactory factory;
         if (scripted) {
             factory = [this](MonitorServices&) {
@@ -51,7 +55,9 @@ struct MonitorHarness {
     RecordingUi ui;
     RecordingProcess process;
     FakeClock clock;
-    UpdateCheck update;
+    MonitorUpdateHost updateHost{ui, process};
+    DetachedProcessLauncher launcher;
+    UpdateCheck update{erp.programPath(), updateHost, launcher, erp.root() / "Desktop"};
     ScriptedJobs* jobs = nullptr;
     std::unique_ptr<Monitor> monitor;
 };

@@ -28,7 +28,12 @@ public:
         statusHistory.push_back(text);
     }
     void setProcessingText(const std::string& text) override { processingText = text; }
-    void setObservationText(const std::string& text) override { observationText = text; }
+    void setObservationText(const std::string& text) override {
+        observationText = text;
+        if (!text.empty()) {
+            observationHistory.push_back(text);
+        }
+    }
     void processPendingEvents() override {
         ++pendingEventRounds;
         if (onPendingEvents) {
@@ -62,8 +67,20 @@ public:
     std::string activeSinceText;
     std::string statusWord;
     std::vector<std::string> statusHistory;
+    // The status words up to the first "DORMINDO": those of the publication pass, before the cycle's later steps.
+    std::vector<std::string> passStatusHistory() const {
+        std::vector<std::string> words;
+        for (const auto& word : statusHistory) {
+            words.push_back(word);
+            if (word == "DORMINDO") {
+                break;
+            }
+        }
+        return words;
+    }
     std::string processingText;
     std::string observationText;
+    std::vector<std::string> observationHistory;  // every non-empty text, in order
     int pendingEventRounds = 0;
     std::function<void()> onPendingEvents;
     std::function<void()> onMessageBox;
