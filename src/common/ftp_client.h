@@ -59,4 +59,20 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// Disconnects the client however an operation on it ends.
+class FtpConnectionScope {
+public:
+    explicit FtpConnectionScope(FtpClient& ftp) : ftp_(ftp) {}
+    ~FtpConnectionScope() {
+        if (ftp_.connected()) {
+            ftp_.disconnect();
+        }
+    }
+    FtpConnectionScope(const FtpConnectionScope&) = delete;
+    FtpConnectionScope& operator=(const FtpConnectionScope&) = delete;
+
+private:
+    FtpClient& ftp_;
+};
+
 }  // namespace velmora

@@ -117,22 +117,6 @@ void deleteOldCopy(FtpClient& ftp, const std::string& remoteName) {
     }
 }
 
-// Disconnects the client however the upload ends.
-class ConnectionScope {
-public:
-    explicit ConnectionScope(FtpClient& ftp) : ftp_(ftp) {}
-    ~ConnectionScope() {
-        if (ftp_.connected()) {
-            ftp_.disconnect();
-        }
-    }
-    ConnectionScope(const ConnectionScope&) = delete;
-    ConnectionScope& operator=(const ConnectionScope&) = delete;
-
-private:
-    FtpClient& ftp_;
-};
-
 }  // namespace
 
 std::int64_t ObterTamanhoArquivo(const fs::path& file) {
@@ -170,7 +154,7 @@ void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     MonitorUi& ui = services_.ui();
     bool verified = false;
     try {
-        const ConnectionScope scope(ftp_);
+        const FtpConnectionScope scope(ftp_);
         ftp_.connect();
         ftp_.changeDirectory(row.field(0, "DS_PASTA_FTP").asString());
         deleteOldCopy(ftp_, remoteName);

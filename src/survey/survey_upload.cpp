@@ -25,22 +25,6 @@ constexpr unsigned kEnviandoPesquisa = 4;
 constexpr unsigned kDormindo = 5;
 constexpr std::chrono::milliseconds kPauseAfterFailure{3000};
 
-// Disconnects the client however the upload ends.
-class ConnectionScope {
-public:
-    explicit ConnectionScope(FtpClient& ftp) : ftp_(ftp) {}
-    ~ConnectionScope() {
-        if (ftp_.connected()) {
-            ftp_.disconnect();
-        }
-    }
-    ConnectionScope(const ConnectionScope&) = delete;
-    ConnectionScope& operator=(const ConnectionScope&) = delete;
-
-private:
-    FtpClient& ftp_;
-};
-
 void createSurveyFolder(const fs::path& folder, const std::string& dataFolder) {
     std::error_code error;
     if (fs::is_directory(folder, error)) {
@@ -127,7 +111,7 @@ SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
     // Port and passive mode are the survey account's own, whatever the last report upload left behind.
     ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true});
 
-    const ConnectionScope scope(ftp_);
+    const FtpConnectionScope scope(ftp_);
     try {
         ftp_.connect();
         ftp_.changeDirectory(kSurveyRemoteFolder);
