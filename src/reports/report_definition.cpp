@@ -9,9 +9,12 @@ namespace velmora {
 
 namespace {
 
-const std::string kColumnsSql =
-    " select trc.id_relatorio_campo, trc.no_coluna, frc.nm_campo_tabela from tab_relatorio_coluna trc left join "
-    "fix_relatorio_campo frc on (trc.id_relatorio_campo = frc.id_relatorio_campo) where trc.id_relatorio = ";
+ResultSet columnsInOrder(int reportId, Connection& connection) {
+    return connection.query(
+        " select trc.id_relatorio_campo, trc.no_coluna, frc.nm_campo_tabela from tab_relatorio_coluna trc left join "
+        "fix_relatorio_campo frc on (trc.id_relatorio_campo = frc.id_relatorio_campo) where trc.id_relatorio = " +
+        std::to_string(reportId) + " order by trc.no_coluna");
+}
 
 std::string dropLast(std::string text) {
     if (!text.empty()) {
@@ -29,7 +32,7 @@ bool isAggregateField(int fieldId) {
 }
 
 std::string reportSelectList(int reportId, Connection& connection) {
-    const ResultSet rows = connection.query(kColumnsSql + std::to_string(reportId) + " order by trc.no_coluna");
+    const ResultSet rows = columnsInOrder(reportId, connection);
     std::string list;
     for (std::size_t row = 0; row < rows.rowCount(); ++row) {
         list += " " + rows.field(row, "nm_campo_tabela").asString() + ",";
@@ -73,7 +76,7 @@ std::string reportName(int reportId, Connection& connection) {
 }
 
 std::string reportGroupBy(int reportId, Connection& connection) {
-    const ResultSet rows = connection.query(kColumnsSql + std::to_string(reportId) + " order by trc.no_coluna");
+    const ResultSet rows = columnsInOrder(reportId, connection);
     std::string list;
     for (std::size_t row = 0; row < rows.rowCount(); ++row) {
         if (!isAggregateField(static_cast<int>(rows.field(row, "id_relatorio_campo").asInteger()))) {
