@@ -72,6 +72,9 @@ TEST_F(ReportValuesTest, AFilterValueThatIsNoWholeNumberStopsTheRun) {
     // Even a list that another one overrides must not hold such a value.
     ReportDefinitionBuilder(*db, 1).column(20).filter(clientFilter(9), "120").filter(clientFilter(2), "");
     EXPECT_NE(definitionError(1), "");
+    // A report without a name is named by its id.
+    ReportDefinitionBuilder(*db, 2, {.name = ""}).column(20).filter(clientFilter(2), "x");
+    EXPECT_EQ(definitionError(2), "O relatório 2 tem um valor de filtro que não é um código numérico: \"x\".");
 }
 
 TEST_F(ReportValuesTest, WholeNumbersAreWrittenInPlainDecimal) {
