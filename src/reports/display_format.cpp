@@ -9,6 +9,7 @@
 
 #include "common/date_time.h"
 #include "common/ptbr_format.h"
+#include "common/text.h"
 #include "reports/text_width.h"
 
 namespace velmora {
@@ -66,15 +67,7 @@ constexpr std::array<std::string_view, 7> kDayLong = {"domingo",      "segunda-f
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool startsWithIgnoringCase(std::string_view text, std::size_t at, std::string_view prefix) {
-    if (text.size() - at < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[at + i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
+    return equalsIgnoringCase(text.substr(at, prefix.size()), prefix);
 }
 
 std::size_t codePointLength(std::string_view text, std::size_t at) {
@@ -121,11 +114,7 @@ std::string showGeneral(double value) {
         }
     }
     std::string text(buffer);
-    for (char& c : text) {
-        if (c == '.') {
-            c = ',';
-        }
-    }
+    std::replace(text.begin(), text.end(), '.', ',');
     return text;
 }
 
@@ -196,10 +185,7 @@ struct DisplayFormat::Section {
                 const std::size_t end = code.find(']', i);
                 const std::string_view inside =
                     code.substr(i + 1, (end == std::string_view::npos ? code.size() : end) - i - 1);
-                std::string lowered;
-                for (char k : inside) {
-                    lowered += lower(k);
-                }
+                const std::string lowered = toLowerAscii(inside);
                 if (lowered == "h" || lowered == "hh") {
                     tokens.push_back({TokenKind::ElapsedHours, {}});
                 } else if (lowered == "m" || lowered == "mm") {
@@ -540,7 +526,7 @@ DisplayFormat& DisplayFormat::operator=(DisplayFormat&&) noexcept = default;
 
 DisplayFormat::DisplayFormat(std::string_view invariantCode) {
     std::string_view rest = invariantCode;
-    if (rest.empty() || (rest.size() == 7 && startsWithIgnoringCase(rest, 0, "general"))) {
+    if (rest.empty() || equalsIgnoringCase(rest, "general")) {
         return;
     }
     // Sections are separated by ";" outside quoted text, escapes and brackets.

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/text.h"
+
 namespace velmora {
 
 namespace {
@@ -161,13 +163,8 @@ std::optional<std::vector<CellRange>> sumArguments(std::string_view formulaA1) {
     }
     skipBlanks(formulaA1, at);
     static constexpr std::string_view kSum = "SUM(";
-    if (formulaA1.size() - at < kSum.size()) {
+    if (!equalsIgnoringCase(formulaA1.substr(at, kSum.size()), kSum)) {
         return std::nullopt;
-    }
-    for (std::size_t k = 0; k < kSum.size(); ++k) {
-        if (upper(formulaA1[at + k]) != kSum[k]) {
-            return std::nullopt;
-        }
     }
     at += kSum.size();
     std::vector<CellRange> ranges;
