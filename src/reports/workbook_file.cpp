@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "common/file_descriptor.h"
 #include "common/file_error.h"
 
 namespace velmora {
@@ -26,20 +27,17 @@ std::string randomSuffix() {
 
 // Returns 0 or the errno value.
 int syncFile(const std::filesystem::path& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
         return errno;
     }
-    const int result = ::fsync(descriptor) == 0 ? 0 : errno;
-    ::close(descriptor);
-    return result;
+    return ::fsync(file.get()) == 0 ? 0 : errno;
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
+    const FileDescriptor descriptor(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor.valid()) {
+        ::fsync(descriptor.get());
     }
 }
 
@@ -57,12 +55,8 @@ int replaceBlocker(const std::filesystem::path& target) {
     if (S_ISDIR(status.st_mode)) {
         return EISDIR;
     }
-    const int descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) {
-        return errno;
-    }
-    ::close(descriptor);
-    return 0;
+    const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    return file.valid() ? 0 : errno;
 }
 
 TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target) : target_(target) {
@@ -70,9 +64,8 @@ TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short, so that any target name that fits the folder leaves room for it.
         auto candidate = folder / (".planilha." + randomSuffix() + ".tmp");
-        const int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0) {
-            ::close(descriptor);
+        if (const FileDescriptor file(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            file.valid()) {
             path_ = std::move(candidate);
             return;
         }
