@@ -130,6 +130,17 @@ TEST_F(WorkbookTest, StoresEachKindOfValueWithItsTypeAndFormat) {
     }
 }
 
+TEST_F(WorkbookTest, ATextLongerThanACellHoldsIsCutAtACharacter) {
+    const std::string kept = std::string(32766, 'a') + "ç";  // 32767 characters, the most a cell holds
+    Workbook workbook;
+    workbook.saveAs(file);
+    workbook.setText(1, 1, kept + "ão");
+    workbook.save();
+    workbook.close();
+
+    EXPECT_EQ(readWorkbook(file).at("A1").value, kept);
+}
+
 TEST_F(WorkbookTest, StoresSumsWithTheirComputedValue) {
     Workbook workbook;
     workbook.saveAs(file);
