@@ -1,13 +1,11 @@
 #include "reports/price_list.h"
 
-#include <optional>
-
 #include "common/connection.h"
 #include "common/sql_text.h"
 #include "reports/currency_text.h"
 #include "reports/erp_masks.h"
 #include "reports/interactive_session.h"
-#include "reports/report_errors.h"
+#include "reports/progress_shown.h"
 #include "reports/report_workbook_run.h"
 #include "reports/sales_workbook_writer.h"
 #include "reports/workbook.h"
@@ -39,24 +37,6 @@ std::string productStatement() {
            "cp.id_gr_produto) left join tab_atividade ta on (ta.id_atividade = cp.id_atividade) where cp.st_venda = " +
            quotedSql("S") + " order by cp.nm_produto";
 }
-
-// The progress window of an interactive run, closed however the run ends.
-class ProgressShown {
-public:
-    explicit ProgressShown(ProgressWindow& window) : window_(window) { window_.AbrirProgresso(); }
-    ~ProgressShown() {
-        try {
-            window_.FecharProgresso();
-        } catch (...) {
-            // The run's own outcome matters more than a window that would not close.
-        }
-    }
-    ProgressShown(const ProgressShown&) = delete;
-    ProgressShown& operator=(const ProgressShown&) = delete;
-
-private:
-    ProgressWindow& window_;
-};
 
 void writeHeader(Workbook& workbook) {
     int column = 1;
@@ -91,18 +71,9 @@ void writeProduct(Workbook& workbook, int row, const ResultSet& products, std::s
 
 void writePriceList(Workbook& workbook, Connection& connection, InteractiveSession* interactive) {
     const ResultSet products = connection.query(productStatement());
-    if (products.empty() && interactive != nullptr) {
-        interactive->mostrarMensagem("Não foi encontrado nenhum registro para geração do arquivo.",
-                                     ReportMessageIcon::Exclamation);
-        throw SilentAbort();
-    }
-    std::optional<ProgressShown> progress;
-    if (interactive != nullptr) {
-        progress.emplace(interactive->progresso());
-        interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
-                                                  "Aguarde o processamento...", 0,
-                                                  static_cast<int>(products.rowCount()));
-    }
+    stopWatchedRunWithoutRows(products.empty(), interactive);
+    const ProgressShown progress(interactive);
+    startRowProgress(interactive, products.rowCount());
     const std::string quantityMask = readErpMasks(connection).quantity;
     writeHeader(workbook);
     for (std::size_t index = 0; index < products.rowCount(); ++index) {

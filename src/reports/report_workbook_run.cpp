@@ -55,6 +55,21 @@ void startWorkbook(Workbook& workbook, const fs::path& file, const WorkbookRunMe
 
 }  // namespace
 
+void stopWatchedRunWithoutRows(bool noRows, InteractiveSession* interactive) {
+    if (noRows && interactive != nullptr) {
+        interactive->mostrarMensagem("Não foi encontrado nenhum registro para geração do arquivo.",
+                                     ReportMessageIcon::Exclamation);
+        throw SilentAbort();
+    }
+}
+
+void startRowProgress(InteractiveSession* interactive, std::size_t rows) {
+    if (interactive != nullptr) {
+        interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
+                                                  "Aguarde o processamento...", 0, static_cast<int>(rows));
+    }
+}
+
 void writeReportWorkbook(const fs::path& folder, const fs::path& file, const WorkbookRunMessages& messages,
                          InteractiveSession* interactive, const std::function<void(Workbook&)>& fill) {
     prepareFolderAndFile(folder, file, messages, interactive);
@@ -69,9 +84,6 @@ void writeReportWorkbook(const fs::path& folder, const fs::path& file, const Wor
         failure = std::current_exception();
     }
     workbook.autoFitColumns();
-    if (interactive == nullptr) {
-        workbook.setDisplayAlerts(false);
-    }
     // A failed run keeps the previous workbook; a complete one that cannot be saved is a failure too.
     if (!failure) {
         try {

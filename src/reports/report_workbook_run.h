@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -19,6 +20,11 @@ struct WorkbookRunMessages {
     std::string notCreated;
     ReportMessageIcon notCreatedIcon = ReportMessageIcon::Error;
 };
+
+// A watched run with no rows to write tells the person so and ends with SilentAbort; an unattended one goes on.
+void stopWatchedRunWithoutRows(bool noRows, InteractiveSession* interactive);
+// Starts a watched run's progress window over the rows of the sheet; nothing for an unattended run.
+void startRowProgress(InteractiveSession* interactive, std::size_t rows);
 
 // The frame every report writer runs its sheet in: make the workbook folder, check that the old workbook can be
 // replaced, start the new one, let `fill` write the sheet, fit the columns however `fill` ends, and save.

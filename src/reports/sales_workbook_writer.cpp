@@ -20,7 +20,6 @@ constexpr const char* kPlanilhaEmUso =
     "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
 constexpr const char* kFalhaNaCriacao =
     "Houve um problema na criação desta planilha. Verifique se o Excel está funcionando neste computador.";
-constexpr const char* kNenhumRegistro = "Não foi encontrado nenhum registro para geração do arquivo.";
 
 // The workbook of a report is named after it and must stay inside the workbook folder.
 void checkReportName(std::string_view name) {
@@ -75,14 +74,8 @@ void writeTotals(Workbook& workbook, int row, std::size_t dataRows, const std::v
 void writeSheet(Workbook& workbook, int reportId, const std::string& statement, Connection& connection,
                 bool totalsOn, InteractiveSession* interactive) {
     const ResultSet rows = connection.query(statement);
-    if (rows.empty() && interactive != nullptr) {
-        interactive->mostrarMensagem(kNenhumRegistro, ReportMessageIcon::Exclamation);
-        throw SilentAbort();
-    }
-    if (interactive != nullptr) {
-        interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
-                                                  "Aguarde o processamento...", 0, static_cast<int>(rows.rowCount()));
-    }
+    stopWatchedRunWithoutRows(rows.empty(), interactive);
+    startRowProgress(interactive, rows.rowCount());
     const ErpMasks masks = readErpMasks(connection);
     writeHeader(workbook, connection, reportId);
 

@@ -47,8 +47,6 @@ public:
 
     // Fits every column to the widest value it shows now (header and values as their formats show them).
     void autoFitColumns();
-    // Nothing ever waits for a person here; kept for the writers' order of operations.
-    void setDisplayAlerts(bool) {}
 
     void save();
     // Releases the workbook; unsaved changes are dropped.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,9 +36,15 @@ public:
                         "|" + std::to_string(maximum));
     }
     void AvancarProgresso() override { calls.push_back("AvancarProgresso"); }
-    void FecharProgresso() override { calls.push_back("FecharProgresso"); }
+    void FecharProgresso() override {
+        calls.push_back("FecharProgresso");
+        if (failToClose) {
+            throw std::runtime_error("janela presa");
+        }
+    }
 
     std::vector<std::string> calls;
+    bool failToClose = false;
 };
 
 const std::string kStart =
@@ -95,6 +103,15 @@ TEST_F(SalesReportRunTest, AFailingRunStillClosesTheWindow) {
     EXPECT_EQ(session.calls, (std::vector<std::string>{"AbrirProgresso", kStart, "AvancarProgresso",
                                                        "AvancarProgresso", "FecharProgresso"}));
     EXPECT_FALSE(std::filesystem::exists(workbook("Quebrado")));
+}
+
+TEST_F(SalesReportRunTest, AWindowThatWillNotCloseChangesNoOutcome) {
+    session.failToClose = true;
+    ReportDefinitionBuilder(*db, 1, {.name = "Vendas do Mês"}).column(2).column(40);
+    EXPECT_NO_THROW(generate(1, &session));
+    EXPECT_TRUE(std::filesystem::exists(workbook("Vendas do Mês")));
+    ReportDefinitionBuilder(*db, 2, {.name = "Quebrado"}).column(20).filter(clientFilter(2), "x");
+    EXPECT_THROW(generate(2, &session), ReportDefinitionError);
 }
 
 }  // namespace
