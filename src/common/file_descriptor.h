@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
 namespace velmora {
@@ -30,6 +31,19 @@ public:
 
     int get() const { return descriptor_; }
     bool valid() const { return descriptor_ >= 0; }
+
+    // Returns 0 or the errno value of the failed write.
+    int writeAll(std::string_view bytes) const {
+        while (!bytes.empty()) {
+            const ssize_t count = ::write(descriptor_, bytes.data(), bytes.size());
+            if (count >= 0) {
+                bytes.remove_prefix(static_cast<std::size_t>(count));
+            } else if (errno != EINTR) {
+                return errno;
+            }
+        }
+        return 0;
+    }
 
     // A late write error (network folders) may only show when closing; returns 0 or the errno value.
     int close() {
