@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/file_error.h"
+#include "common/text.h"
 
 namespace velmora {
 
@@ -14,19 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char foldedAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char a, char b) { return foldedAscii(a) == foldedAscii(b); });
-}
-
-std::string foldedName(std::string name) {
-    for (char& c : name) {
-        c = foldedAscii(c);
-    }
-    return name;
+    return equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -59,7 +49,7 @@ std::vector<fs::path> listSurveyQueue(const fs::path& folder) {
     std::sort(queue.begin(), queue.end(), [](const fs::path& a, const fs::path& b) {
         const std::string nameA = a.filename().string();
         const std::string nameB = b.filename().string();
-        return std::pair(foldedName(nameA), nameA) < std::pair(foldedName(nameB), nameB);
+        return std::pair(toLowerAscii(nameA), nameA) < std::pair(toLowerAscii(nameB), nameB);
     });
     return queue;
 }
