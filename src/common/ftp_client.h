@@ -38,7 +38,7 @@ public:
     void setSettings(FtpSettings settings);
     const FtpSettings& settings() const;
 
-    void connect();  // connects and logs in
+    void connect();  // drops any open connection, then connects and logs in
     bool connected() const;
     void disconnect();
 

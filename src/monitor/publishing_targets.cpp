@@ -140,9 +140,6 @@ void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
 
     services_.DefinirSituacao(kEnviandoParaFtp);
     const std::int64_t localSize = ObterTamanhoArquivo(workbook);
-    if (ftp_.connected()) {
-        ftp_.disconnect();
-    }
     FtpSettings settings;
     settings.host = row.field(0, "DS_SERVIDOR_FTP").asString();
     settings.user = row.field(0, "DS_USUARIO_FTP").asString();

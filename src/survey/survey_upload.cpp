@@ -105,9 +105,6 @@ SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
         return {SurveyUploadOutcome::Failed, error.what()};
     }
 
-    if (ftp_.connected()) {
-        ftp_.disconnect();
-    }
     // Port and passive mode are the survey account's own, whatever the last report upload left behind.
     ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true});
 
@@ -135,7 +132,6 @@ SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
     } catch (const FtpError& error) {
         return {SurveyUploadOutcome::Failed, error.what()};
     }
-    ftp_.disconnect();
 
     std::error_code ignored;
     fs::remove(file, ignored);
