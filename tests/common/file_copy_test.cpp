@@ -4,30 +4,19 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
+#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::size_t entries(const fs::path& folder) {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
+using test::namesIn;
+using test::readBytes;
+using test::writeBytes;
 
 // Files may grow only so far while it lives, as on a disk that fills up; writes beyond fail with EFBIG.
 class FileSizeLimit {
@@ -59,7 +48,7 @@ TEST(FileCopy, ReplacesTheTargetWithAWholeCopy) {
 
     copyFileReplacing(folder / "novo.xlsx", folder / "Vendas.xlsx");
     EXPECT_EQ(readBytes(folder / "Vendas.xlsx"), content);
-    EXPECT_EQ(entries(folder.path()), 2u);
+    EXPECT_EQ(namesIn(folder.path()).size(), 2u);
 }
 
 TEST(FileCopy, ACopyThatBreaksOffKeepsTheOldFileWholeAndLeavesNothingBehind) {
@@ -79,7 +68,7 @@ TEST(FileCopy, ACopyThatBreaksOffKeepsTheOldFileWholeAndLeavesNothingBehind) {
         }
     }
     EXPECT_EQ(readBytes(folder / "destino" / "Vendas.xlsx"), "copia antiga");
-    EXPECT_EQ(entries(folder / "destino"), 1u);
+    EXPECT_EQ(namesIn(folder / "destino").size(), 1u);
 }
 
 TEST(FileCopy, FailuresNameTheFileAndTheReason) {
@@ -104,7 +93,7 @@ TEST(FileCopy, FailuresNameTheFileAndTheReason) {
             EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << error.what();
         }
     }
-    EXPECT_EQ(entries(folder.path()), 2u);
+    EXPECT_EQ(namesIn(folder.path()).size(), 2u);
 }
 
 }  // namespace

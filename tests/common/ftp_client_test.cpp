@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/ftp_path.h"
+#include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
+#include "support/loopback_port.h"
 #include "support/scratch_folder.h"
 
 namespace velmora {
@@ -19,15 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::FtpServerOptions;
 using test::FtpTestServer;
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using test::namesIn;
+using test::readBytes;
+using test::writeBytes;
 
 // Bytes that a text-mode transfer would change: line ends of both kinds, NULs, high bytes.
 std::string binaryContent(std::size_t size) {
@@ -292,6 +286,29 @@ TEST_F(FtpClientTest, ServersThatAreNotThereFailWithoutHanging) {
     client.setSettings(FtpSettings{"127.0.0.1", silent.port(), "velmora", "s3nh@-Secreta"});
     EXPECT_THROW(client.connect(), FtpError);
     EXPECT_FALSE(client.connected());
+}
+
+// A name reaches the server inside a URL or a DELE command: a separator or a line break would act elsewhere.
+TEST_F(FtpClientTest, NamesThatWouldReachBeyondTheFolderAreRefusedBeforeAnythingIsSent) {
+    FtpTestServer server;
+    fs::create_directories(server.root() / "sub");
+    writeBytes(server.root() / "Vendas.xlsx", "12345");
+    writeBytes(local / "a.xlsx", "abc");
+    connect(server);
+    for (const std::string name : {"", "sub/a.xlsx", "sub\\a.xlsx", "x\r\nDELE Vendas.xlsx"}) {
+        SCOPED_TRACE(name);
+        try {
+            client.appendUpload(local / "a.xlsx", name);
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            EXPECT_NE(std::string(error.what()).find("não pode ser usado para enviar"), std::string::npos)
+                << error.what();
+        }
+        EXPECT_THROW(client.deleteFile(name), FtpError);
+        EXPECT_THROW(client.remoteSize(name), FtpError);
+    }
+    EXPECT_EQ(namesIn(server.root()), (std::vector<std::string>{"Vendas.xlsx", "sub"}));
+    EXPECT_TRUE(namesIn(server.root() / "sub").empty());
 }
 
 TEST_F(FtpClientTest, OperationsWithoutAConnectionFail) {

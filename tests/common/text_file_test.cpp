@@ -2,37 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 
 namespace velmora {
 namespace {
 
+using test::namesIn;
+using test::readBytes;
+using test::writeBytes;
+
 using namespace std::string_literals;
 using WriteFunction = void (*)(const std::filesystem::path&, const std::vector<std::string>&);
-
-std::string bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> namesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
 
 std::string messageOf(const std::function<void()>& action) {
     try {
@@ -54,7 +40,7 @@ TEST_P(TextFileWriteTest, WritesWindows1252WithCrLfAfterEveryLineReplacingTheOld
     writeBytes(path, std::string(500, 'x'));
     GetParam()(path, {"De: cobran\u00e7a@empresa.com.br", "",
                       "Valor: \u20ac 1.234,50 \u2014 n\u00e3o \u00e9 \u03a9\U0001f600"});
-    EXPECT_EQ(bytesOf(path), "De: cobran\xE7" "a@empresa.com.br\r\n\r\nValor: \x80 1.234,50 \x97 n\xE3o \xE9 ??\r\n");
+    EXPECT_EQ(readBytes(path), "De: cobran\xE7" "a@empresa.com.br\r\n\r\nValor: \x80 1.234,50 \x97 n\xE3o \xE9 ??\r\n");
     EXPECT_EQ(namesIn(folder_.path()), std::vector<std::string>{"Aviso de Vencto - 1.txt"});
 }
 
@@ -62,7 +48,7 @@ TEST_P(TextFileWriteTest, NoLinesGiveAnEmptyFile) {
     const auto path = folder_ / "vazio.txt";
     GetParam()(path, {});
     EXPECT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(bytesOf(path), "");
+    EXPECT_EQ(readBytes(path), "");
 }
 
 TEST_P(TextFileWriteTest, AMissingFolderIsReportedWithTheFileNameAndLeavesNothingBehind) {

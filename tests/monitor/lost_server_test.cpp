@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <stdexcept>
 
 #include "monitor_harness.h"
 #include "support/firebird_server.h"
+#include "support/loopback_port.h"
 
 namespace velmora {
 namespace {
@@ -18,6 +13,7 @@ namespace fs = std::filesystem;
 using test::FirebirdServer;
 using test::MonitorHarness;
 using test::ProcessEnded;
+using test::RefusingPort;
 
 // A monitor connected through a real server whose process dies: the next cycle ends the program, leaving the
 // lock so that the installation's other users see that the monitor did not stop on purpose.
@@ -40,28 +36,6 @@ TEST(LostServer, ACycleAfterTheServerDiedEndsTheProgramAndKeepsTheLock) {
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
     EXPECT_TRUE(h.ui.messageBoxes.empty());
 }
-
-// A port held bound but not listening, so that nothing else can answer on it while the test runs.
-class RefusingPort {
-public:
-    RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("no port to refuse on");
-        }
-        port_ = ntohs(address.sin_port);
-    }
-    ~RefusingPort() { ::close(fd_); }
-    int port() const { return port_; }
-
-private:
-    int fd_;
-    int port_ = 0;
-};
 
 TEST(LostServer, AServerThatIsNotThereEndsTheStartSilently) {
     RefusingPort refusing;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -14,7 +12,9 @@
 #include "common/ptbr_format.h"
 #include "common/sql_text.h"
 #include "monitor_harness.h"
+#include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
+#include "support/loopback_port.h"
 #include "support/scratch_folder.h"
 
 namespace velmora {
@@ -24,18 +24,12 @@ namespace fs = std::filesystem;
 using test::FtpServerOptions;
 using test::FtpTestServer;
 using test::MonitorHarness;
+using test::namesIn;
+using test::readBytes;
+using test::writeBytes;
 
 constexpr const char* kTransferFailed = "Erro na transferencia do arquivo para o FTP. A planilha não foi enviada.";
 constexpr const char* kPassword = "s3nh@-Secreta";
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::string workbookContent(std::size_t size = 120000) {
     std::string bytes(size, '\0');
@@ -216,7 +210,7 @@ TEST_F(PublishingTargetsTest, AFolderCopyReplacesTheOldOneAndReschedules) {
     targets.SalvarPlanilhaPasta(1);
 
     EXPECT_EQ(readBytes(target / "Vendas.xlsx"), content);
-    EXPECT_EQ(std::distance(fs::directory_iterator(target.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(namesIn(target.path()).size(), 1u);
     expectRescheduled();
 }
 
@@ -250,7 +244,7 @@ TEST_F(PublishingTargetsTest, AFolderCopyThatFailsIsAnErrorAndNotRescheduled) {
         }
         expectNotRescheduled();
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(parent.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(namesIn(parent.path()).size(), 1u);
 }
 
 TEST(ObterTamanhoArquivo, GivesTheSizeOrTheOpenError) {

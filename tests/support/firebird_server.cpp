@@ -1,14 +1,13 @@
 #include "support/firebird_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+
+#include "support/file_bytes.h"
+#include "support/loopback_port.h"
 
 namespace velmora::test {
 
@@ -20,41 +19,9 @@ const fs::path kFirebirdHome = "/usr/lib/x86_64-linux-gnu/firebird/3.0";
 const fs::path kSecurityDatabase = "/var/lib/firebird/3.0/system/security3.fdb";
 const fs::path kServerProgram = "/usr/sbin/firebird";
 
-sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-// The kernel's choice of a free port; the small race until the server binds it is acceptable in tests.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = loopback(0);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw std::runtime_error("no free port for the Firebird server");
-    }
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-bool accepts(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = loopback(port);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
 }  // namespace
 
-FirebirdServer::FirebirdServer() : port_(freePort()) {
+FirebirdServer::FirebirdServer() : port_(freeLoopbackPort()) {
     configure();
     const fs::path home = folder_.path();
     process_ = std::make_unique<ChildProcess>(
@@ -105,11 +72,10 @@ void FirebirdServer::configure() {
 
 void FirebirdServer::waitUntilListening() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!accepts(port_)) {
+    while (!loopbackAccepts(port_)) {
         if (!process_->running() || std::chrono::steady_clock::now() > deadline) {
-            std::ifstream log(folder_.path() / "server.log");
-            std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-            throw std::runtime_error("the test Firebird server did not start: " + text);
+            throw std::runtime_error("the test Firebird server did not start: " +
+                                     readBytes(folder_.path() / "server.log"));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

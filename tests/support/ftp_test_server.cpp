@@ -1,15 +1,9 @@
 #include "support/ftp_test_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "support/file_bytes.h"
 
 namespace velmora::test {
 
@@ -18,30 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kPython = "/usr/bin/python3";
-
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// A TCP socket bound to a port the kernel picks on 127.0.0.1; listening only when asked.
-int boundSocket(int& port, bool listening) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        (listening && ::listen(fd, 8) != 0)) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw std::runtime_error("no port on 127.0.0.1 for the test");
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
 
 }  // namespace
 
@@ -89,7 +59,7 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    port_ = std::stoi(readText(portFile));
+    port_ = std::stoi(readBytes(portFile));
 }
 
 FtpTestServer::~FtpTestServer() = default;  // the child is killed and reaped before the folder goes
@@ -103,12 +73,6 @@ FtpSettings FtpTestServer::settings() const {
     return settings;
 }
 
-std::string FtpTestServer::log() const { return readText(folder_.path() / "server.log"); }
-
-RefusingPort::RefusingPort() : fd_(boundSocket(port_, false)) {}
-RefusingPort::~RefusingPort() { ::close(fd_); }
-
-SilentPort::SilentPort() : fd_(boundSocket(port_, true)) {}
-SilentPort::~SilentPort() { ::close(fd_); }
+std::string FtpTestServer::log() const { return readBytes(folder_.path() / "server.log"); }
 
 }  // namespace velmora::test

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/ftp_client.h"
 #include "support/fake_clock.h"
+#include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
+#include "support/loopback_port.h"
 #include "support/scratch_folder.h"
 #include "survey/survey_host.h"
 #include "survey/survey_upload.h"
@@ -19,6 +18,9 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::namesIn;
+using test::readBytes;
+using test::writeBytes;
 using namespace std::chrono_literals;
 using test::FtpServerOptions;
 using test::FtpTestServer;
@@ -60,26 +62,6 @@ public:
 private:
     std::string dataFolder_;
 };
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    if (fs::exists(folder)) {
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::size_t occurrences(const std::string& text, const std::string& what) {
     std::size_t count = 0;
