@@ -9,10 +9,6 @@ namespace velmora {
 namespace {
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 constexpr std::string_view kExe = ".exe";
-
-bool endsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
 }  // namespace
 
 std::optional<std::string> updateFolderFor(std::string_view serverIniPath) {
@@ -63,7 +59,7 @@ std::string execMarkerIniFileName(std::string_view programFileName) {
 }
 
 std::string withoutExeExtension(std::string_view programFileName) {
-    if (endsWith(programFileName, kExe)) {
+    if (programFileName.ends_with(kExe)) {
         programFileName.remove_suffix(kExe.size());
     }
     return std::string(programFileName);
