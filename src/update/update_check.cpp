@@ -96,10 +96,7 @@ void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
 void UpdateCheck::compareProgramFiles() {
     const std::string copy = inUpdateFolder(programFileName_);
     if (!fileExists(copy)) {
-        showBox("Falha na atualização do aplicativo. Não foi encontrado o arquivo " + programFileName_ + " na pasta " +
-                    *updateFolder_ + ".\rO Sistema será finalizado.",
-                UpdateMessageIcon::Exclamation);
-        host_.requestQuit();
+        failUpdate(programFileName_);
         return;
     }
     if (writeTimeToTheSecond(programPath_) == writeTimeToTheSecond(copy)) {
@@ -107,10 +104,7 @@ void UpdateCheck::compareProgramFiles() {
     }
     const std::string updater = inUpdateFolder(kUpdaterFileName);
     if (!fileExists(updater)) {
-        showBox(std::string("Falha na atualização do aplicativo. Não foi encontrado o arquivo ") + kUpdaterFileName +
-                    " na pasta " + *updateFolder_ + ".\rO Sistema será finalizado.",
-                UpdateMessageIcon::Exclamation);
-        host_.requestQuit();
+        failUpdate(kUpdaterFileName);
         return;
     }
     host_.showGenericMessage("AVISO: Existe uma nova versão do aplicativo " + nameUpToFirstStop(programFileName_) +
@@ -119,6 +113,13 @@ void UpdateCheck::compareProgramFiles() {
     launcher_.startDetached(updater, commandLineWords(updaterCommandLine()));
     // The updater replaces this program's file: nothing of it may stay running.
     host_.endProcess();
+}
+
+void UpdateCheck::failUpdate(const std::string& missingFileName) {
+    showBox("Falha na atualização do aplicativo. Não foi encontrado o arquivo " + missingFileName + " na pasta " +
+                *updateFolder_ + ".\rO Sistema será finalizado.",
+            UpdateMessageIcon::Exclamation);
+    host_.requestQuit();
 }
 
 void UpdateCheck::TratarArquivosExec() {

@@ -46,6 +46,8 @@ private:
     std::string inUpdateFolder(const std::string& name) const;
     void showBox(const std::string& text, UpdateMessageIcon icon);
     void compareProgramFiles();
+    // A file the comparison needs is missing from the update folder: tell, and end once start-up is over.
+    void failUpdate(const std::string& missingFileName);
 
     std::filesystem::path programPath_;
     UpdateHost& host_;
