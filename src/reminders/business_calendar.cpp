@@ -99,24 +99,29 @@ Date AjustarDiaUtil(std::string_view direction, std::string_view force, Connecti
     return day;
 }
 
-Date SomarDiasUteis(int count, std::string_view force, Connection& connection, Date day) {
+namespace {
+
+// A count of 0 only adjusts the day; each further step moves one day, then onto a business day.
+Date countBusinessDays(int count, std::string_view direction, std::string_view force, Connection& connection,
+                       Date day) {
     if (count == 0) {
-        return AjustarDiaUtil("", force, connection, day);
+        return AjustarDiaUtil(direction, force, connection, day);
     }
+    const std::chrono::days step{direction == "R" ? -1 : 1};
     for (int remaining = count; remaining > 0; --remaining) {
-        day = AjustarDiaUtil("", force, connection, day + std::chrono::days{1});
+        day = AjustarDiaUtil(direction, force, connection, day + step);
     }
     return day;
 }
 
+}  // namespace
+
+Date SomarDiasUteis(int count, std::string_view force, Connection& connection, Date day) {
+    return countBusinessDays(count, "", force, connection, day);
+}
+
 Date SubtrairDiasUteis(int count, std::string_view force, Connection& connection, Date day) {
-    if (count == 0) {
-        return AjustarDiaUtil("R", force, connection, day);
-    }
-    for (int remaining = count; remaining > 0; --remaining) {
-        day = AjustarDiaUtil("R", force, connection, day - std::chrono::days{1});
-    }
-    return day;
+    return countBusinessDays(count, "R", force, connection, day);
 }
 
 }  // namespace velmora
