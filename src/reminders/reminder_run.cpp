@@ -58,8 +58,9 @@ void ReminderRun::ProcessarAvisosVencimento() {
 
 void ReminderRun::writeTodaysReminders() {
     const Date today = dateOf(clock_.now());
-    const Date emissionLimit = SubtrairDiasUteis(LerDiasAviso(), "N", connection_, today);
-    const Date dueLimit = SomarDiasUteis(LerDiasAviso(), "N", connection_, today);
+    const int days = LerDiasAviso();
+    const Date emissionLimit = SubtrairDiasUteis(days, "N", connection_, today);
+    const Date dueLimit = SomarDiasUteis(days, "N", connection_, today);
 
     const ResultSet selected =
         connection_.query(selectionStatement(sqlDate(atMidnight(emissionLimit)), sqlDate(atMidnight(dueLimit))));
