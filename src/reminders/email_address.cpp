@@ -32,10 +32,6 @@ std::vector<std::string> splitAddresses(std::string_view field) {
             addresses.push_back(rest.substr(0, separator));
         }
         rest = trimmedControls(std::string_view(rest).substr(separator + 1));
-        if (!rest.empty() && rest.find(kSeparator) == std::string::npos) {
-            addresses.push_back(rest);
-            break;
-        }
     }
     return addresses;
 }
