@@ -40,12 +40,13 @@ TEST(PublicationSchedule, NextTimeOfDailyAndIntervalReports) {
         {"08/12/2026 22:30:15", {0, "", 0}, "09/12/2026 22:30:15"},  // interval 0: a day later
         {"31/12/2026 23:10:00", {1, "07:00", 0}, "01/01/2027 07:00:00"},
     };
+    test::ErpInstallation erp;
+    auto db = erp.connect();
+    db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo) values (7, 'R', 'S')");
     for (const auto& c : cases) {
+        db->execute("update tab_relatorio set dh_proxima_public = null, dh_ultima_public = null");
         FakeClock clock(*parseDateTime(c.now));
         clock.advance(milliseconds(250));  // fractions of a second never reach the schedule
-        test::ErpInstallation erp;
-        auto db = erp.connect();
-        db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo) values (7, 'R', 'S')");
 
         GravarProximaPublicacao(7, CalcularProximaPublicacao(c.schedule, clock), *db, clock);
 

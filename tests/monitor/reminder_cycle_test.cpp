@@ -8,6 +8,7 @@
 
 #include "fixtures/reminder_data_builder.h"
 #include "monitor_harness.h"
+#include "reminders/reminder_files.h"
 
 namespace velmora {
 namespace {
@@ -28,18 +29,6 @@ struct ReminderMonitor {
         h.clock.set(atMidnight(dateOf(now)) + std::chrono::hours(12));
     }
 
-    fs::path outbox() const { return emailFolder / "Caixa de Saída"; }
-    std::vector<std::string> controlFiles() const {
-        std::vector<std::string> names;
-        if (fs::exists(outbox())) {
-            for (const auto& entry : fs::directory_iterator(outbox())) {
-                if (entry.path().extension() == ".cfe") {
-                    names.push_back(entry.path().filename().string());
-                }
-            }
-        }
-        return names;
-    }
     bool marked(int document) {
         return h.erp.connect()
                    ->query("select count(*) from mov_financeiro where dt_email_enviado_aviso_vencto is not null"
@@ -48,6 +37,8 @@ struct ReminderMonitor {
                    .field(0, 0)
                    .asInteger() == 1;
     }
+
+    std::vector<std::string> controlFiles() const { return test::Outbox{emailFolder}.controlFiles(); }
 
     MonitorHarness h;
     fs::path emailFolder = h.erp.root() / "Email";
