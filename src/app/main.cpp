@@ -21,11 +21,13 @@ public:
         std::fflush(nullptr);
         std::_Exit(0);
     }
-    // Before the event loop runs, quit() would be lost (also when a queued one ran inside an early
-    // processEvents), so the request is remembered and main does not enter the loop at all.
+    // Before the event loop runs, a request to leave it would be lost (also when one ran inside an early
+    // processEvents), so the request is remembered and main does not enter the loop at all. exit() rather than
+    // quit(): quit() first asks every window to close, and the main window refuses (it only hides), so the
+    // program would never end. Open message boxes return at once, so no box can hold the end back.
     void requestQuit() override {
         quitRequested_ = true;
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     }
     bool quitRequested() const { return quitRequested_; }
 
@@ -52,8 +54,9 @@ int main(int argc, char* argv[]) {
     window.attach(monitor);
     velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
     monitor.FormCreate();
-    if (process.quitRequested()) {
-        return 0;
+    if (!process.quitRequested()) {
+        QApplication::exec();
     }
-    return QApplication::exec();
+    // The end the program asked for, ended here whatever still holds on (a connection to a lost server).
+    process.endProcess();
 }

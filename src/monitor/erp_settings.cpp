@@ -33,23 +33,24 @@ std::string ErpSettings::serverIniName() const {
     return IniFile(erpIniPath()).readString("IniServidor", "nomearquivo");
 }
 
-std::string ErpSettings::ObterPastaDadosServidor() const {
+ErpSettings::DataFolder ErpSettings::locateServerDataFolder() const {
     if (fs::exists(erpIniPath())) {
         const std::string serverIni = serverIniName();
-        if (!fs::exists(serverIni)) {
-            ui_.showMessageBox(kSystemMessageTitle,
-                               "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa",
-                               MessageIcon::Error);
-            process_.requestQuit();
-        }
-        return upToLastSeparator(serverIni);
+        return {upToLastSeparator(serverIni),
+                fs::exists(serverIni) ? std::string{}
+                                      : "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"};
     }
     const std::string folder = upToLastSeparator(programFolder()) + "Dados" + kSeparator;
-    if (!fs::is_directory(folder)) {
-        ui_.showMessageBox(kSystemMessageTitle, "Não foi encontrado a pasta Dados no servidor", MessageIcon::Error);
+    return {folder, fs::is_directory(folder) ? std::string{} : "Não foi encontrado a pasta Dados no servidor"};
+}
+
+std::string ErpSettings::ObterPastaDadosServidor() const {
+    DataFolder folder = locateServerDataFolder();
+    if (!folder.problem.empty()) {
+        ui_.showMessageBox(kSystemMessageTitle, folder.problem, MessageIcon::Error);
         process_.requestQuit();
     }
-    return folder;
+    return std::move(folder.path);
 }
 
 void ErpSettings::requireServerIni(const std::string& serverIni) const {

@@ -22,6 +22,13 @@ public:
     std::string programFolder() const;
     std::filesystem::path erpIniPath() const;
 
+    // Where the server data folder is, and what is wrong with it, without telling anybody.
+    struct DataFolder {
+        std::string path;     // with a trailing separator, also when it was not found
+        std::string problem;  // the message for the user; empty when the folder is there
+    };
+    DataFolder locateServerDataFolder() const;
+
     // The server data folder with a trailing separator. On failure it tells the user, asks the program to
     // end, and still returns the folder text.
     std::string ObterPastaDadosServidor() const;

@@ -89,7 +89,12 @@ MainWindow::MainWindow(Clock& clock) : clock_(clock) {
     Timer1_.setInterval(kCycleIntervalMs);
     Timer2_.setInterval(kDisconnectIntervalMs);
     connect(&Timer1_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->Timer1Timer(); });
-    connect(&Timer2_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->Timer2Timer(); });
+    // Qt holds a timer's next tick back while its previous one is still being handled, and the watch's message
+    // box is opened from inside that handler: handled from a queued call instead, the watch keeps ticking
+    // behind its own box and can still end the monitor that nobody is there to click for.
+    connect(&Timer2_, &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, [this] { if (monitor_) monitor_->Timer2Timer(); }, Qt::QueuedConnection);
+    });
     Timer2_.start();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

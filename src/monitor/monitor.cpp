@@ -10,6 +10,7 @@
 #include "common/text_file.h"
 #include "monitor/cycle_jobs.h"
 #include "monitor/instance_lock.h"
+#include "monitor/lock_freshness.h"
 #include "monitor/monitor_ui.h"
 #include "monitor/network_error.h"
 #include "monitor/process_control.h"
@@ -26,17 +27,31 @@ constexpr const char* kUserName = "sysdba";
 constexpr const char* kPassword = "plorvatec";
 }  // namespace
 
-// Marks a cycle, pass or reminder run as running for as long as it lasts.
-class Monitor::ExclusiveRun {
+namespace {
+
+// Holds a flag up for as long as something lasts (a run, a look at the flag file), also when it throws.
+class ScopedFlag {
 public:
-    explicit ExclusiveRun(Monitor& monitor) : monitor_(monitor) { monitor_.running_ = true; }
-    ~ExclusiveRun() { monitor_.running_ = false; }
-    ExclusiveRun(const ExclusiveRun&) = delete;
-    ExclusiveRun& operator=(const ExclusiveRun&) = delete;
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
 
 private:
-    Monitor& monitor_;
+    bool& flag_;
 };
+
+// First line of the disconnect flag in `folder`; empty when there is no folder or no flag. Throws when the
+// flag is there but cannot be read.
+std::string readDisconnectFlag(const std::string& folder) {
+    if (!fs::is_directory(folder)) {
+        return {};
+    }
+    const std::string flag = folder + kDisconnectFlagName;
+    return fs::exists(flag) ? readFirstLine(flag) : std::string{};
+}
+
+}  // namespace
 
 Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, Clock& clock, UpdateCheck& update,
                  JobsFactory jobs)
@@ -49,7 +64,7 @@ Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, C
     jobs_ = jobs ? jobs(*this) : std::make_unique<CycleJobs>(*this);
 }
 
-Monitor::~Monitor() = default;
+Monitor::~Monitor() = default;  // stops the lock refresher
 
 Connection& Monitor::database() {
     if (!connection_) {
@@ -63,25 +78,37 @@ void Monitor::FormCreate() {
         ui_.showTrayIcon();
         ExibirVersao();
 
-        const std::string folder = settings_.ObterPastaDadosServidor();
-        if (ExisteArquivoTrava(programPath_, folder)) {
-            ui_.showGenericMessage(
-                "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
-            process_.requestQuit();
-        } else {
-            CriarArquivoTrava(programPath_, folder);  // one look-up, so a missing INI is reported once
-        }
-
+        checkInstanceLock();
         ConectarBancoDados(settings_.LerCaminhoBancoDados());
         update_.VerificarAtualizacao(*connection_, 1);
         ui_.setCycleTimerActive(true);
         DefinirSituacao(5);
         ui_.setProcessingText("");
-        ui_.setObservationText("");
+        ui_.setObservationText(lockNotice_);
         BitBtn1Click();
     } catch (const std::exception& error) {
         showUnexpectedError(error);
     }
+}
+
+void Monitor::checkInstanceLock() {
+    const std::string folder = settings_.ObterPastaDadosServidor();  // one look-up, so a missing INI is told once
+    const fs::path lockFile = folder + NomeArquivoTrava(programPath_);
+    if (ExisteArquivoTrava(programPath_, folder)) {
+        // A lock that its monitor stopped refreshing was left behind by one that no longer runs.
+        const auto age = lockFileAge(lockFile);
+        if (!age || *age <= kAbandonedLockAge) {
+            ui_.showGenericMessage(
+                "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
+            process_.requestQuit();
+            return;
+        }
+        lockNotice_ = "O arquivo de trava " + lockFile.string() + " estava sem atualização havia " +
+                      std::to_string(std::chrono::round<std::chrono::minutes>(*age).count()) +
+                      " minutos e foi assumido por este monitor.";
+    }
+    CriarArquivoTrava(programPath_, folder);
+    lockRefresher_ = std::make_unique<LockRefresher>(lockFile);
 }
 
 void Monitor::ExibirVersao() {
@@ -116,6 +143,7 @@ void Monitor::BitBtn1Click() { ui_.hideWindow(); }
 void Monitor::pmnuiOpenClick() { ui_.showWindow(); }
 
 void Monitor::Sair1Click() {
+    lockRefresher_.reset();
     DesconectarBancoDados();
     ExcluirArquivoTrava(programPath_, settings_.ObterPastaDadosServidor());
     ui_.processPendingEvents();
@@ -147,13 +175,7 @@ void Monitor::AtualizarGrade() {
 bool Monitor::VerificarConectado() {
     std::string line;
     try {
-        const std::string folder = settings_.ObterPastaDadosServidor();
-        if (fs::is_directory(folder)) {
-            const std::string flag = settings_.ObterPastaDadosServidor() + kDisconnectFlagName;
-            if (fs::exists(flag)) {
-                line = readFirstLine(flag);
-            }
-        }
+        line = readDisconnectFlag(settings_.ObterPastaDadosServidor());
     } catch (const std::exception&) {
         ui_.showMessageBox(kSystemMessageTitle, "Não foi possível acessar a pasta Dados no Servidor.", MessageIcon::Error);
         return true;
@@ -161,19 +183,35 @@ bool Monitor::VerificarConectado() {
     return line != kDisconnectWord;
 }
 
+bool Monitor::verificarConectadoSemMensagem() {
+    const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
+    if (!folder.problem.empty()) {
+        process_.requestQuit();  // told already by the box that is open; the end must not wait for its click
+    }
+    try {
+        return readDisconnectFlag(folder.path) != kDisconnectWord;
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
 void Monitor::Timer2Timer() {
-    // A message box opened by this check lets further ticks run; they wait for it instead of stacking boxes.
+    bool stay = true;
     if (checkingFlag_) {
-        return;
+        stay = verificarConectadoSemMensagem();
+    } else {
+        const ScopedFlag checking(checkingFlag_);
+        stay = VerificarConectado();
     }
-    checkingFlag_ = true;
-    const bool stay = VerificarConectado();
-    checkingFlag_ = false;
-    if (stay) {
-        return;
+    if (!stay) {
+        disconnect();
     }
+}
+
+void Monitor::disconnect() {
     ui_.setCycleTimerActive(false);
-    ExcluirArquivoTrava(programPath_, settings_.ObterPastaDadosServidor());
+    lockRefresher_.reset();
+    ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
     EncerrarProcesso();
 }
 
@@ -183,7 +221,7 @@ void Monitor::Timer1Timer() {
         return;
     }
     {
-        const ExclusiveRun run(*this);
+        const ScopedFlag run(running_);
         runCycle();
     }
     servePending();
@@ -204,6 +242,10 @@ void Monitor::runCycle() {
         if (isNetworkError(error)) {
             EncerrarProcesso();
         }
+        // A tick or click that came during the failed cycle would publish again with the watch off.
+        pendingCycle_ = false;
+        pendingEmail_ = false;
+        pendingPublish_.reset();
         // The monitor stays stopped until a button is used; the user must see why.
         ui_.setObservationText(error.what());
     }
@@ -214,7 +256,7 @@ void Monitor::btnPublicarClick() {
     const int reportId = ui_.selectedReportId();
     if (reportId == 0) {
         ui_.showMessageBox(kSystemMessageTitle, "Nenhuma planilha selecionada", MessageIcon::Warning);
-        ui_.setCycleTimerActive(true);
+        resumeAfterButton();
         return;
     }
     if (running_) {
@@ -222,7 +264,7 @@ void Monitor::btnPublicarClick() {
         return;
     }
     {
-        const ExclusiveRun run(*this);
+        const ScopedFlag run(running_);
         publishNow(reportId);
     }
     servePending();
@@ -236,7 +278,7 @@ void Monitor::publishNow(int reportId) {
     } catch (const std::exception& error) {
         showUnexpectedError(error);
     }
-    ui_.setCycleTimerActive(true);
+    resumeAfterButton();
 }
 
 void Monitor::BitBtn2Click() {
@@ -246,7 +288,7 @@ void Monitor::BitBtn2Click() {
         return;
     }
     {
-        const ExclusiveRun run(*this);
+        const ScopedFlag run(running_);
         forceEmail();
     }
     servePending();
@@ -258,12 +300,18 @@ void Monitor::forceEmail() {
     } catch (const std::exception& error) {
         showUnexpectedError(error);
     }
+    resumeAfterButton();
+}
+
+// Publishing starts again; so does the watch on the flag, which a failed cycle had switched off.
+void Monitor::resumeAfterButton() {
     ui_.setCycleTimerActive(true);
+    ui_.setDisconnectTimerActive(true);
 }
 
 void Monitor::servePending() {
     while (pendingPublish_ || pendingEmail_ || pendingCycle_) {
-        const ExclusiveRun run(*this);
+        const ScopedFlag run(running_);
         if (pendingPublish_) {
             const int reportId = *pendingPublish_;
             pendingPublish_.reset();

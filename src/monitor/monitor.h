@@ -17,6 +17,7 @@
 namespace velmora {
 
 class Clock;
+class LockRefresher;
 class MonitorUi;
 class ProcessControl;
 class UpdateCheck;
@@ -47,6 +48,9 @@ public:
 
     void ExibirVersao();
     bool VerificarConectado();
+    // The same look at the flag for a tick that comes while the watch's own message box is open: nobody may
+    // be there to close it, so the flag is read without a further box.
+    bool verificarConectadoSemMensagem();
     void ConectarBancoDados(const std::string& connectionText);
     void DesconectarBancoDados();
 
@@ -65,9 +69,10 @@ public:
     void setSurveyAccount(SurveyAccount account) { surveyAccount_ = std::move(account); }
 
 private:
-    class ExclusiveRun;
-
     [[noreturn]] void EncerrarProcesso();
+    void checkInstanceLock();
+    [[noreturn]] void disconnect();
+    void resumeAfterButton();
     void runCycle();
     void publishNow(int reportId);
     void forceEmail();
@@ -84,9 +89,11 @@ private:
     std::unique_ptr<FtpClient> ftp_ = std::make_unique<FtpClient>();
     SurveyAccount surveyAccount_ = defaultSurveyAccount();
     std::unique_ptr<MonitorJobs> jobs_;
+    std::unique_ptr<LockRefresher> lockRefresher_;
+    std::string lockNotice_;  // told in "Observações:" once start-up is through
 
     bool running_ = false;
-    bool checkingFlag_ = false;
+    bool checkingFlag_ = false;  // also while a message box of that check is open
     bool pendingCycle_ = false;
     bool pendingEmail_ = false;
     std::optional<int> pendingPublish_;

@@ -90,6 +90,7 @@ TEST_F(ProgramRun, ATerminationSignalEndsTheProgramLikeSair) {
 TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
     std::ofstream(erp.lockFile()) << "velmoraMonitorPublicacao\r\n";
     const auto before = readAll(erp.lockFile());
+    const auto written = fs::last_write_time(erp.lockFile());
 
     auto program = start();
     const auto status = program->waitFor(60s);
@@ -98,6 +99,55 @@ TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
     EXPECT_NE(readAll(output).find("já está sendo executado"), std::string::npos) << readAll(output);
     ASSERT_TRUE(fs::exists(erp.lockFile()));
     EXPECT_EQ(readAll(erp.lockFile()), before);
+    EXPECT_EQ(fs::last_write_time(erp.lockFile()), written);
+}
+
+// There is no notification area offscreen, and the window only minimises: the end must not depend on either.
+TEST_F(ProgramRun, AServerIniThatDisappearsEndsTheProgramKeepingTheLock) {
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+
+    fs::remove(erp.serverIni());
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << readAll(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_NE(readAll(output).find("Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(erp.lockFile()));
+}
+
+// Nobody clicks OK on an unattended machine; the watch goes on behind its box.
+TEST_F(ProgramRun, TheDisconnectFlagEndsTheProgramWhileItsMessageBoxIsOpen) {
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+
+    fs::create_directory(erp.flagFile());  // there, but unreadable
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("Não foi possível acessar") != std::string::npos; }))
+        << readAll(output);
+    fs::remove(erp.flagFile());
+    std::ofstream(erp.flagFile()) << "DESCONECTAR\r\n";
+
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << readAll(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+}
+
+TEST_F(ProgramRun, ALockLeftBehindIsTakenOverAndKeptFresh) {
+    std::ofstream(erp.lockFile()) << "velmoraMonitorPublicacao\r\n";
+    fs::last_write_time(erp.lockFile(), fs::file_time_type::clock::now() - 10min);
+
+    auto program = start();
+    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    EXPECT_NE(readAll(output).find("foi assumido por este monitor"), std::string::npos) << readAll(output);
+    EXPECT_NE(readAll(erp.lockFile()).find(erp.programPath().string()), std::string::npos);
+
+    // Whatever its timers do, the running monitor rewrites its lock well within every minute.
+    fs::last_write_time(erp.lockFile(), fs::file_time_type::clock::now() - 1h);
+    EXPECT_TRUE(waitUntil([&] {
+        return fs::file_time_type::clock::now() - fs::last_write_time(erp.lockFile()) < 1min;
+    }));
+    EXPECT_TRUE(program->running()) << readAll(output);
 }
 
 }  // namespace

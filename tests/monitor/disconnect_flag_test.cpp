@@ -68,6 +68,41 @@ TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
 }
 
+// Nobody may be there to close the box: the watch goes on reading the flag behind it.
+TEST(DisconnectFlag, TheFlagEndsTheMonitorWhileTheWatchsBoxIsOpen) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+    fs::create_directory(h.erp.flagFile());
+    int nestedTicks = 0;
+    h.ui.onMessageBox = [&] {
+        h.monitor->Timer2Timer();  // still unreadable: no second box, no end
+        ++nestedTicks;
+        fs::remove(h.erp.flagFile());
+        std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
+        h.monitor->Timer2Timer();
+    };
+    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_EQ(nestedTicks, 1);
+    EXPECT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_FALSE(fs::exists(h.erp.lockFile()));
+}
+
+TEST(DisconnectFlag, AServerIniThatDisappearsEndsTheMonitorAlsoWhileABoxIsOpen) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+    fs::remove(h.erp.serverIni());
+    h.ui.onMessageBox = [&] {
+        if (h.ui.messageBoxes.size() == 1) {
+            h.monitor->Timer2Timer();  // the next tick, while the first box waits for a click
+        }
+    };
+    EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa");
+    EXPECT_EQ(h.process.quitRequests, 2) << "asked by the tick behind the box too, so the end does not wait for it";
+    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+}
+
 TEST(DisconnectFlag, TheFlagEndsTheMonitorInTheMiddleOfAPass) {
     MonitorHarness h(true);
     h.monitor->FormCreate();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -87,12 +88,58 @@ TEST(MonitorCycle, OtherErrorsStopBothTimersAndShowTheirTextWithoutABox) {
     EXPECT_FALSE(h.monitor->database().isOpen()) << "the connection is closed after a handled error";
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
 
-    // A button brings the cycle timer back, and the next statement opens the connection again.
+    // A button brings the cycle back, with the watch on the flag, and the next statement opens the connection.
     h.ui.selectedId = 0;
     h.monitor->btnPublicarClick();
     EXPECT_TRUE(h.ui.cycleTimer);
-    EXPECT_FALSE(h.ui.disconnectTimer);
+    EXPECT_TRUE(h.ui.disconnectTimer);
     EXPECT_EQ(h.monitor->database().query("select 1 from rdb$database").rowCount(), 1u);
+}
+
+// Served after a failed cycle, a waiting tick or click would publish again with the flag no longer watched.
+TEST(MonitorCycle, WhatWaitedDuringACycleThatFailedIsDropped) {
+    MonitorHarness h(true);
+    h.monitor->FormCreate();
+    h.ui.selectedId = 7;
+    h.jobs->onStep = [&](const std::string& step) {
+        if (step == "avisos") {
+            h.monitor->Timer1Timer();
+            h.monitor->btnPublicarClick();
+            h.monitor->BitBtn2Click();
+            throw std::runtime_error("arquivo de modelo ausente");
+        }
+    };
+    h.monitor->Timer1Timer();
+    EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos"}));
+    EXPECT_FALSE(h.ui.cycleTimer);
+    EXPECT_FALSE(h.ui.disconnectTimer);
+    EXPECT_EQ(h.ui.observationText, "arquivo de modelo ausente");
+
+    // Nothing of it comes back with the next tick of any timer either.
+    h.jobs->onStep = nullptr;
+    h.monitor->Timer2Timer();
+    EXPECT_EQ(h.jobs->log.size(), 2u);
+}
+
+TEST(MonitorCycle, ATickThatWaitedDuringACycleThatFailedStartsNoPass) {
+    MonitorHarness h;
+    auto db = h.erp.connect();
+    db->execute("delete from tab_relatorio");
+    db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo, tp_publicacao) values (1, 'Vendas', 'S', 1)");
+    db->execute("alter table tab_parametro drop hr_enviar_email_vencto");  // the reminder step fails
+    db.reset();
+    h.monitor->FormCreate();
+    h.ui.onPendingEvents = [&] { h.monitor->Timer1Timer(); };  // the minute runs out inside the pass
+
+    h.monitor->Timer1Timer();
+
+    EXPECT_EQ(std::count(h.ui.observationHistory.begin(), h.ui.observationHistory.end(),
+                         "Faltou informar a pasta para salvar o arquivo"),
+              1)
+        << "one pass only";
+    EXPECT_NE(h.ui.observationText.find("HR_ENVIAR_EMAIL_VENCTO"), std::string::npos) << h.ui.observationText;
+    EXPECT_FALSE(h.ui.cycleTimer);
+    EXPECT_FALSE(h.ui.disconnectTimer);
 }
 
 TEST(MonitorCycle, ATickDuringARunIsServedAfterItNotInsideIt) {

@@ -73,6 +73,37 @@ TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsLaterKeepingTheLock) {
     EXPECT_EQ(h.ui.statusWord, "DORMINDO");
 }
 
+// A crash, a power cut or a lost server leaves the lock behind; nobody refreshes it any more.
+TEST(MonitorStartup, ALockNotRefreshedForFiveMinutesIsTakenOverAndSaidSo) {
+    MonitorHarness h;
+    std::ofstream(h.erp.lockFile()) << "lock of a monitor that died";
+    fs::last_write_time(h.erp.lockFile(), fs::file_time_type::clock::now() - std::chrono::minutes(7));
+    h.monitor->FormCreate();
+
+    EXPECT_TRUE(h.ui.genericMessages.empty());
+    EXPECT_EQ(h.process.quitRequests, 0);
+    EXPECT_EQ(fileBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
+                                               " est\xE1 em execu\xE7\xE3o.\r\n");
+    EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(h.erp.lockFile()), std::chrono::minutes(1));
+    EXPECT_EQ(h.ui.observationText, "O arquivo de trava " + h.erp.lockFile().string() +
+                                        " estava sem atualização havia 7 minutos e foi assumido por este monitor.");
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
+    EXPECT_TRUE(h.ui.cycleTimer);
+}
+
+TEST(MonitorStartup, ALockRefreshedWithinFiveMinutesStillRefusesTheStart) {
+    MonitorHarness h;
+    std::ofstream(h.erp.lockFile()) << "lock of the other monitor";
+    const auto written = fs::file_time_type::clock::now() - std::chrono::minutes(4);
+    fs::last_write_time(h.erp.lockFile(), written);
+    h.monitor->FormCreate();
+
+    EXPECT_EQ(h.ui.genericMessages.size(), 1u);
+    EXPECT_EQ(h.process.quitRequests, 1);
+    EXPECT_EQ(fileBytes(h.erp.lockFile()), "lock of the other monitor");
+    EXPECT_EQ(fs::last_write_time(h.erp.lockFile()), written);
+}
+
 TEST(MonitorStartup, AMissingServerIniTellsTwiceAndEndsWithoutRemovingTheLock) {
     MonitorHarness h;
     fs::remove(h.erp.serverIni());

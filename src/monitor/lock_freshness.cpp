@@ -1,0 +1,102 @@
+#include "monitor/lock_freshness.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#define velmora_getpid _getpid
+#else
+#include <unistd.h>
+#define velmora_getpid ::getpid
+#endif
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Written and removed at once; its only use is the time the folder stamps on it.
+class ProbeFile {
+public:
+    explicit ProbeFile(const fs::path& beside)
+        : path_(beside.parent_path() /
+                (beside.filename().string() + "." + std::to_string(velmora_getpid()) + ".hora")) {
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        out << '.';
+        out.close();
+        written_ = static_cast<bool>(out);
+    }
+    ~ProbeFile() {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    ProbeFile(const ProbeFile&) = delete;
+    ProbeFile& operator=(const ProbeFile&) = delete;
+
+    std::optional<fs::file_time_type> writtenAt() const {
+        std::error_code error;
+        const auto time = fs::last_write_time(path_, error);
+        return written_ && !error ? std::optional(time) : std::nullopt;
+    }
+
+private:
+    fs::path path_;
+    bool written_ = false;
+};
+
+}  // namespace
+
+std::optional<std::chrono::seconds> lockFileAge(const fs::path& lockFile) {
+    std::error_code error;
+    const auto lockTime = fs::last_write_time(lockFile, error);
+    if (error) {
+        return std::nullopt;
+    }
+    const ProbeFile probe(lockFile);
+    const auto now = probe.writtenAt();
+    if (!now) {
+        return std::nullopt;
+    }
+    return std::chrono::duration_cast<std::chrono::seconds>(*now - lockTime);
+}
+
+bool refreshLockFile(const fs::path& lockFile) {
+    // Opening for reading and writing never creates the file.
+    std::fstream file(lockFile, std::ios::in | std::ios::out | std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    file.clear();
+    file.seekp(0);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return static_cast<bool>(file);
+}
+
+LockRefresher::LockRefresher(fs::path lockFile, std::chrono::milliseconds interval)
+    : lockFile_(std::move(lockFile)), interval_(interval), thread_([this] { run(); }) {}
+
+LockRefresher::~LockRefresher() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void LockRefresher::run() {
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, interval_, [this] { return stopping_; })) {
+        lock.unlock();
+        refreshLockFile(lockFile_);  // a failure now may pass; the next round tries again
+        lock.lock();
+    }
+}
+
+}  // namespace velmora
