@@ -63,7 +63,10 @@ void Connection::open() {
         dpb->insertString(status.get(), isc_dpb_password, settings_.password.c_str());
         dpb->insertString(status.get(), isc_dpb_lc_ctype, "WIN1252");
         dpb->insertInt(status.get(), isc_dpb_sql_dialect, static_cast<int>(kDialect));
-        const std::string name = utf8ToWindows1252(settings_.database);
+        // The path reaches the engine as the file system names it, accents included; converted to the ANSI
+        // code page it would name another file, and an installation under "Gestão" could not start.
+        dpb->insertTag(status.get(), isc_dpb_utf8_filename);
+        const std::string& name = settings_.database;
         IProvider* provider = firebird::master()->getDispatcher();
         Ref<IProvider> providerRef(provider);
         handles_->attachment.reset(provider->attachDatabase(status.get(), name.c_str(), dpb->getBufferLength(status.get()),

@@ -20,7 +20,7 @@ std::string_view unquote(std::string_view value) {
 
 std::string readFileOrNothing(const std::filesystem::path& path) {
     try {
-        return readTextFile(path);
+        return readTextFilePreferringUtf8(path);
     } catch (const std::runtime_error&) {
         return {};
     }

@@ -175,6 +175,25 @@ std::string decodeText(std::string_view bytes) {
     return windows1252ToUtf8(bytes);
 }
 
+bool isValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8SequenceLength(text, codePoint);
+        if (length == 0) {
+            return false;
+        }
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string decodeTextPreferringUtf8(std::string_view bytes) {
+    if (!startsWith(bytes, "\xEF\xBB\xBF") && isValidUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    return decodeText(bytes);
+}
+
 std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     while (!text.empty()) {

@@ -19,6 +19,12 @@ std::string windows1252ToUtf8(std::string_view bytes);
 // anything else is read as Windows-1252. The result is valid UTF-8; undecodable units become U+FFFD.
 std::string decodeText(std::string_view bytes);
 
+// As decodeText, except that text without a byte-order mark that is valid UTF-8 is taken as UTF-8: files that
+// people edit by hand (INI files) may have been saved by a UTF-8 editor. Plain ASCII reads the same either way.
+std::string decodeTextPreferringUtf8(std::string_view bytes);
+
+bool isValidUtf8(std::string_view text);
+
 // CR LF, LF and a lone CR end a line; a last line without a line end counts, an empty text has no lines.
 std::vector<std::string> splitLines(std::string_view text);
 

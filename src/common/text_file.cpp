@@ -43,9 +43,7 @@ std::string encodeLines(const std::vector<std::string>& linesUtf8) {
     throw std::runtime_error(fileErrorMessage("gravar", path, errnoValue));
 }
 
-}  // namespace
-
-std::string readTextFile(const std::filesystem::path& path) {
+std::string readFileBytes(const std::filesystem::path& path) {
     FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!descriptor.valid()) {
         throw std::runtime_error(fileErrorMessage("ler", path, errno));
@@ -54,7 +52,15 @@ std::string readTextFile(const std::filesystem::path& path) {
     if (const int error = readAll(descriptor.get(), bytes)) {
         throw std::runtime_error(fileErrorMessage("ler", path, error));
     }
-    return decodeText(bytes);
+    return bytes;
+}
+
+}  // namespace
+
+std::string readTextFile(const std::filesystem::path& path) { return decodeText(readFileBytes(path)); }
+
+std::string readTextFilePreferringUtf8(const std::filesystem::path& path) {
+    return decodeTextPreferringUtf8(readFileBytes(path));
 }
 
 std::string readFirstLine(const std::filesystem::path& path) {

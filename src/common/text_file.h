@@ -10,6 +10,9 @@ namespace velmora {
 // with a Portuguese message naming the file.
 std::string readTextFile(const std::filesystem::path& path);
 
+// As readTextFile, but a file without byte-order mark that is valid UTF-8 is read as UTF-8.
+std::string readTextFilePreferringUtf8(const std::filesystem::path& path);
+
 // First line of the file as UTF-8; empty for an empty file.
 std::string readFirstLine(const std::filesystem::path& path);
 

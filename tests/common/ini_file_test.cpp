@@ -98,6 +98,7 @@ TEST(IniFileTest, ReadsLikeTheWindowsProfileFunctionsInEveryEncoding) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"Windows-1252", serverIni},
         {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8},
+        {"UTF-8 without mark, as a UTF-8 editor saves it", utf8},
         {"UTF-16 LE with mark", "\xFF\xFE" + utf16LittleEndianOfLatin1(serverIni)},
     };
     for (const auto& [encoding, bytes] : files) {

@@ -38,17 +38,11 @@ private:
 
 // A monitor over a throwaway ERP installation, with a recording window, process and clock.
 struct MonitorHarness {
-    explicit MonitorHarness(bool scripted = false) {
-        provideUpdateFolder(erp);  // the installed program is current: start-up runs on
-        Monitor::JobsFactory factory;
-        if (scripted) {
-            factory = [this](MonitorServices&) {
-                auto owned = std::make_unique<ScriptedJobs>();
-                jobs = owned.get();
-                return owned;
-            };
-        }
-        monitor = std::make_unique<Monitor>(erp.programPath(), ui, process, clock, update, factory);
+    explicit MonitorHarness(bool scripted = false) { create(scripted); }
+    // A monitor over an installation of its own making (folder names, INI encoding, database file name).
+    MonitorHarness(const std::string& folderName, ErpInstallation::IniEncoding encoding, const std::string& databaseName)
+        : erp(folderName, encoding, databaseName) {
+        create(false);
     }
 
     ErpInstallation erp;
@@ -60,6 +54,20 @@ struct MonitorHarness {
     UpdateCheck update{erp.programPath(), updateHost, launcher, erp.root() / "Desktop"};
     ScriptedJobs* jobs = nullptr;
     std::unique_ptr<Monitor> monitor;
+
+private:
+    void create(bool scripted) {
+        provideUpdateFolder(erp);  // the installed program is current: start-up runs on
+        Monitor::JobsFactory factory;
+        if (scripted) {
+            factory = [this](MonitorServices&) {
+                auto owned = std::make_unique<ScriptedJobs>();
+                jobs = owned.get();
+                return owned;
+            };
+        }
+        monitor = std::make_unique<Monitor>(erp.programPath(), ui, process, clock, update, factory);
+    }
 };
 
 }  // namespace velmora::test

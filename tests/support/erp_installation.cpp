@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include "common/text_encoding.h"
+
 namespace velmora::test {
 
 namespace fs = std::filesystem;
@@ -16,7 +18,10 @@ void writeFile(const fs::path& path, const std::string& content) {
 }
 }  // namespace
 
-ErpInstallation::ErpInstallation() {
+ErpInstallation::ErpInstallation(const std::string& folderName, IniEncoding encoding, const std::string& databaseName)
+    : root_(folderName.empty() ? scratch_.path() : scratch_.path() / folderName),
+      encoding_(encoding),
+      databaseName_(databaseName) {
     fs::create_directories(programFolder());
     fs::create_directories(dataFolder());
     writeFile(programPath(), "stand-in for the monitor's program file\n");
@@ -25,13 +30,17 @@ ErpInstallation::ErpInstallation() {
     writeServerIni("", dataFolderText(), databaseFile().filename().string());
 }
 
+void ErpInstallation::writeIni(const fs::path& path, const std::string& text) const {
+    writeFile(path, encoding_ == IniEncoding::Utf8 ? text : utf8ToWindows1252(text));
+}
+
 void ErpInstallation::writeErpIni(const std::string& serverIniPath) const {
-    writeFile(erpIni(), "[IniServidor]\r\nnomearquivo=" + serverIniPath + "\r\n");
+    writeIni(erpIni(), "[IniServidor]\r\nnomearquivo=" + serverIniPath + "\r\n");
 }
 
 void ErpInstallation::writeServerIni(const std::string& server, const std::string& path,
                                      const std::string& name) const {
-    writeFile(serverIni(), "[Database]\r\nServidor=" + server + "\r\npath=" + path + "\r\nname=" + name + "\r\n");
+    writeIni(serverIni(), "[Database]\r\nServidor=" + server + "\r\npath=" + path + "\r\nname=" + name + "\r\n");
 }
 
 std::unique_ptr<Connection> ErpInstallation::connect() const {

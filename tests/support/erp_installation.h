@@ -13,9 +13,14 @@ namespace velmora::test {
 // data folder with the server INI, and an embedded database copied from the fixture template.
 class ErpInstallation {
 public:
-    ErpInstallation();
+    // The ERP writes its INI files in the ANSI code page; an administrator's editor may save them in UTF-8.
+    enum class IniEncoding { Windows1252, Utf8 };
 
-    const std::filesystem::path& root() const { return scratch_.path(); }
+    // `folderName`, when given, is a folder of the scratch folder that holds the whole installation.
+    explicit ErpInstallation(const std::string& folderName = {}, IniEncoding encoding = IniEncoding::Windows1252,
+                             const std::string& databaseName = "velmora.fdb");
+
+    const std::filesystem::path& root() const { return root_; }
     std::filesystem::path programFolder() const { return root() / "ERP"; }
     std::filesystem::path programPath() const { return programFolder() / "velmoraMonitorPublicacao"; }
     std::filesystem::path erpIni() const { return programFolder() / "velmoraempresa.ini"; }
@@ -23,7 +28,7 @@ public:
     // As the monitor spells the server data folder: with a trailing separator.
     std::string dataFolderText() const { return dataFolder().string() + "/"; }
     std::filesystem::path serverIni() const { return dataFolder() / "velmora.ini"; }
-    std::filesystem::path databaseFile() const { return dataFolder() / "velmora.fdb"; }
+    std::filesystem::path databaseFile() const { return dataFolder() / databaseName_; }
     std::filesystem::path lockFile() const { return dataFolder() / "velmoraMonitorPublicacao.lock"; }
     std::filesystem::path flagFile() const { return dataFolder() / "Conectado.txt"; }
 
@@ -34,7 +39,12 @@ public:
     std::unique_ptr<Connection> connect() const;
 
 private:
+    void writeIni(const std::filesystem::path& path, const std::string& text) const;
+
     velmora::ScratchFolder scratch_;
+    std::filesystem::path root_;
+    IniEncoding encoding_;
+    std::string databaseName_;
 };
 
 }  // namespace velmora::test
