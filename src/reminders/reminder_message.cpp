@@ -1,6 +1,7 @@
 #include "reminders/reminder_message.h"
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -46,15 +47,15 @@ std::string monthFolder(const std::string& emailFolder, Date day) {
 // The template's six placeholders, replaced in this order, each without re-scanning what was inserted.
 class Placeholders {
 public:
-    explicit Placeholders(const ResultSet& rows) {
+    Placeholders(const ResultSet& rows, std::size_t row) {
         values_ = {
-            {"<razao_social_cliente>", rows.field(0, "nm_pesquisa_cli").asString()},
-            {"<nome_contato_financeiro>", rows.field(0, "nm_contato").asString()},
-            {"<documento_financeiro>", rows.field(0, "no_documento").asString()},
-            {"<data_vencimento>", formatDateTime(rows.field(0, "dt_vencto").asDateTime(), "dd/mm/yyyy")},
+            {"<razao_social_cliente>", rows.field(row, "nm_pesquisa_cli").asString()},
+            {"<nome_contato_financeiro>", rows.field(row, "nm_contato").asString()},
+            {"<documento_financeiro>", rows.field(row, "no_documento").asString()},
+            {"<data_vencimento>", formatDateTime(rows.field(row, "dt_vencto").asDateTime(), "dd/mm/yyyy")},
             // Read as the ERP's currency values, four decimal places, before the mask rounds to two.
-            {"<valor_documento>", formatMoneyMask(rows.field(0, "vl_baixa").asScaled().rescaled(4), -4)},
-            {"<nossa_empresa>", rows.field(0, "nm_pesquisa_emp").asString()},
+            {"<valor_documento>", formatMoneyMask(rows.field(row, "vl_baixa").asScaled().rescaled(4), -4)},
+            {"<nossa_empresa>", rows.field(row, "nm_pesquisa_emp").asString()},
         };
     }
 
@@ -79,6 +80,17 @@ std::string singleLine(std::string text) {
     return text;
 }
 
+// The row of the debtor's first billing contact that has an address: a contact whose e-mail field is empty
+// would make a message to nobody while another contact could be reached.
+std::optional<std::size_t> rowWithAddress(const ResultSet& rows) {
+    for (std::size_t row = 0; row < rows.rowCount(); ++row) {
+        if (!trimmedControls(rows.field(row, "nm_e_mail_cli").asString()).empty()) {
+            return row;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string ObterPastaEmail(Connection& connection, Date today) {
@@ -95,10 +107,11 @@ std::string ObterPastaEmail(Connection& connection, Date today) {
 
 void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
     const ResultSet rows = connection.query(documentStatement(documentId));
-    if (rows.empty()) {
+    const std::optional<std::size_t> row = rowWithAddress(rows);
+    if (!row) {
         return;
     }
-    const std::string recipient = rows.field(0, "nm_e_mail_cli").asString();
+    const std::string recipient = rows.field(*row, "nm_e_mail_cli").asString();
     if (ValidarEmail(trimmedControls(recipient)) == "ERRO") {
         return;
     }
@@ -109,8 +122,8 @@ void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t do
         "Aviso de Vencto - " + std::to_string(documentId) + " - " + formatDateTime(started, "yyyymmddhhmmss");
     const std::string emailFolder = ObterPastaEmail(connection, today);
 
-    const Placeholders placeholders(rows);
-    const std::string subject = placeholders.filled(rows.field(0, "ds_assunto_email_aviso_vencto").asString());
+    const Placeholders placeholders(rows, *row);
+    const std::string subject = placeholders.filled(rows.field(*row, "ds_assunto_email_aviso_vencto").asString());
     const std::string templatePath = emailFolder + kSeparator + "Textos" + kSeparator + "Email Aviso.txt";
     const std::vector<std::string> body = splitLines(placeholders.filled(readTextFile(fs::path(templatePath))));
 
@@ -118,7 +131,7 @@ void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t do
     writeTextFileAtomically(fs::path(bodyPath), body);
     writeTextFileAtomically(fs::path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
                             {
-                                singleLine("De: " + rows.field(0, "nm_e_mail_emp").asString()),
+                                singleLine("De: " + rows.field(*row, "nm_e_mail_emp").asString()),
                                 singleLine("Para: " + recipient),
                                 singleLine("Assunto: " + subject),
                                 singleLine("Corpo: " + bodyPath),

@@ -123,8 +123,8 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
     } cases[] = {
         {20, "Cobranca@hotel.com.br", true, nullptr},
         {21, "ok@hotel.com.br", false, nullptr},
-        {22, "   ", true, "Para:    "},
-        {23, std::nullopt, true, "Para: "},
+        {22, "   ", true, nullptr},  // a message to nobody is no reminder
+        {23, std::nullopt, true, nullptr},
         {24, "ab@cd.ef\r\n", true, "Para: ab@cd.ef  "},
     };
     for (const auto& c : cases) {
@@ -136,8 +136,8 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
     }
     // A document of a company without a billing contact, and one that is gone.
     db->execute("insert into cad_pessoa (id_pessoa, nm_pessoa) values (2, 'Outra empresa')");
-    db->execute("update mov_financeiro set id_empresa = 2 where id_financeiro = 23");
-    GerarEmailAviso(*db, clock, 23);
+    db->execute("update mov_financeiro set id_empresa = 2 where id_financeiro = 24");
+    GerarEmailAviso(*db, clock, 24);
     GerarEmailAviso(*db, clock, 999);
 
     for (const auto& c : cases) {
@@ -147,7 +147,7 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
     }
     EXPECT_FALSE(fs::exists(outbox.folder())) << "no folder is made for a message that is not written";
 
-    db->execute("update mov_financeiro set id_empresa = 1 where id_financeiro = 23");
+    db->execute("update mov_financeiro set id_empresa = 1 where id_financeiro = 24");
     for (const auto& c : cases) {
         if (c.paraLine) {
             GerarEmailAviso(*db, clock, c.debtor);
@@ -157,6 +157,28 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
                       "De: cobranca@aco.com.br\r\n" + std::string(c.paraLine) + "\r\n")
                 << "debtor " << c.debtor;
         }
+    }
+}
+
+// The first billing contact may have no address while a later one has: the later one gets the reminder.
+TEST_F(ReminderMessage, TheFirstBillingContactWithAnAddressIsWrittenTo) {
+    ReminderData::writeTemplate(outbox.emailFolder, "Prezado(a) <nome_contato_financeiro>");
+    const std::pair<int, std::string> emptyFirst[] = {{30, "null"}, {31, "''"}, {32, "'  '"}};
+    for (const auto& [debtor, empty] : emptyFirst) {
+        const std::string id = std::to_string(debtor);
+        db->execute("insert into cad_pessoa (id_pessoa, nm_pessoa) values (" + id + ", 'P')");
+        db->execute("insert into cad_contato_pessoa (id_pessoa, nm_contato, nm_e_mail, st_contato_cobranca) values (" +
+                    id + ", 'Sem Endereço', " + empty + ", 'S')");
+        db->execute("insert into cad_contato_pessoa (id_pessoa, nm_contato, nm_e_mail, st_contato_cobranca) values (" +
+                    id + ", 'Ana Lúcia', 'ana@cliente.com.br', 'S')");
+        ReminderDocument{.id = debtor, .debtor = debtor}.addTo(*db);
+
+        GerarEmailAviso(*db, clock, debtor);
+
+        const std::string stem = "Aviso de Vencto - " + id + " - 20260310080105";
+        const std::string control = bytesOf(outbox.folder() / (stem + ".cfe"));
+        EXPECT_NE(control.find("\r\nPara: ana@cliente.com.br\r\n"), std::string::npos) << empty << "\n" << control;
+        EXPECT_EQ(bytesOf(outbox.monthFolder("2026-03") / (stem + ".txt")), "Prezado(a) Ana L\xFA""cia\r\n") << empty;
     }
 }
 
