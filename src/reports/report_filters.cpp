@@ -26,11 +26,12 @@ public:
             "frf.id_relatorio_tabela = " +
             std::to_string(table));
         for (std::size_t filter = 0; filter < filters.rowCount(); ++filter) {
-            // Rows in the order they were chosen, so that "the last one counts" means the last one entered.
+            // Rows in the order they were entered, so that "the last one counts" means the last one entered. The
+            // ERP's table has no key column to sort by; the record's storage position gives that order.
             const ResultSet values = connection_.query(
                 " select * from tab_relatorio_parametro where id_relatorio_filtro = " +
                 std::to_string(filters.field(filter, "id_relatorio_filtro").asInteger()) +
-                " and id_relatorio = " + std::to_string(reportId_) + " order by id_relatorio_parametro");
+                " and id_relatorio = " + std::to_string(reportId_) + " order by rdb$db_key");
             const std::int64_t kind = filters.field(filter, "no_item_combo").asInteger();
             for (std::size_t row = 0; row < values.rowCount(); ++row) {
                 handler(kind, values, row);
