@@ -52,6 +52,7 @@ int main(int argc, char* argv[]) {
     velmora::UpdateCheck update(program, updateHost, launcher);
     velmora::Monitor monitor(program, window, process, clock, update);
     window.attach(monitor);
+    updateHost.setHandOverStep([&monitor] { monitor.releaseLockForUpdate(); });
     velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
     monitor.FormCreate();
     if (!process.quitRequested()) {

@@ -111,6 +111,13 @@ void Monitor::checkInstanceLock() {
     lockRefresher_ = std::make_unique<LockRefresher>(lockFile);
 }
 
+void Monitor::releaseLockForUpdate() {
+    if (lockRefresher_) {
+        lockRefresher_.reset();
+        ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
+    }
+}
+
 void Monitor::ExibirVersao() {
     // Build time to the minute; a build made exactly at midnight still shows its time.
     std::string built;

@@ -52,6 +52,9 @@ public:
     // be there to close it, so the flag is read without a further box.
     bool verificarConectadoSemMensagem();
     void ConectarBancoDados(const std::string& connectionText);
+    // Before the updater starts the new copy: the lock this start wrote goes, or the new copy would be refused.
+    // A start that found another monitor's lock leaves that one alone.
+    void releaseLockForUpdate();
     void DesconectarBancoDados();
 
     // MonitorServices

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "monitor/monitor_ui.h"
 #include "monitor/process_control.h"
@@ -19,6 +21,13 @@ public:
     void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override {
         ui_.showGenericMessage(text, confirmation, closeByItself);
     }
+    // What the monitor gives up before the updater starts (its lock).
+    void setHandOverStep(std::function<void()> step) { handOverStep_ = std::move(step); }
+    void handingOver() override {
+        if (handOverStep_) {
+            handOverStep_();
+        }
+    }
     void requestQuit() override { process_.requestQuit(); }
     [[noreturn]] void endProcess() override {
         process_.endProcess();
@@ -28,6 +37,7 @@ public:
 private:
     MonitorUi& ui_;
     ProcessControl& process_;
+    std::function<void()> handOverStep_;
 };
 
 }  // namespace velmora

@@ -110,6 +110,7 @@ void UpdateCheck::compareProgramFiles() {
     host_.showGenericMessage("AVISO: Existe uma nova versão do aplicativo " + nameUpToFirstStop(programFileName_) +
                                  ". A atualização será feita automaticamente. Aguarde...",
                              false, true);
+    host_.handingOver();
     launcher_.startDetached(updater, commandLineWords(updaterCommandLine()));
     // The updater replaces this program's file: nothing of it may stay running.
     host_.endProcess();

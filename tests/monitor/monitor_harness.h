@@ -67,6 +67,7 @@ private:
             };
         }
         monitor = std::make_unique<Monitor>(erp.programPath(), ui, process, clock, update, factory);
+        updateHost.setHandOverStep([this] { monitor->releaseLockForUpdate(); });
     }
 };
 

@@ -65,7 +65,7 @@ TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
     EXPECT_FALSE(h.ui.genericMessageConfirmation);
     EXPECT_TRUE(h.ui.genericMessageClosesByItself);
     EXPECT_FALSE(h.ui.cycleTimer);
-    EXPECT_TRUE(fs::exists(h.erp.lockFile())) << "no orderly shutdown";
+    EXPECT_FALSE(fs::exists(h.erp.lockFile())) << "the new copy that the updater starts must not be refused";
 
     const fs::path arguments = test::updaterArgumentsFile(update);
     for (int i = 0; i < 600 && !fs::exists(arguments); ++i) {  // the bound only keeps a failure from hanging
@@ -75,6 +75,19 @@ TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
     words << std::ifstream(arguments).rdbuf();
     EXPECT_EQ(words.str(), "@F1\n@M" + update.string() + "\n@E" + h.erp.programFolder().string() +
                                "\n@AvelmoraMonitorPublicacao\n");
+}
+
+TEST(UpdateAtStartUp, ASecondStartThatHandsOverLeavesTheRunningMonitorsLock) {
+    MonitorHarness h;
+    std::ofstream(h.erp.lockFile()) << "lock of the running monitor";
+    const fs::path update = test::updateFolderOf(h.erp);
+    fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
+
+    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    ASSERT_TRUE(fs::exists(h.erp.lockFile()));
+    std::ostringstream lock;
+    lock << std::ifstream(h.erp.lockFile()).rdbuf();
+    EXPECT_EQ(lock.str(), "lock of the running monitor");
 }
 
 TEST(UpdateAtStartUp, AMissingUpdaterTellsAndEndsTheProgramOnceStartUpHasFinished) {

@@ -39,12 +39,14 @@ public:
         EXPECT_FALSE(confirmation);
         EXPECT_TRUE(closeByItself);
     }
+    void handingOver() override { ++handOvers; }
     void requestQuit() override { ++quitRequests; }
     [[noreturn]] void endProcess() override { throw HandedOver{}; }
 
     std::vector<ShownBox> boxes;
     std::vector<std::string> notices;
     int quitRequests = 0;
+    int handOvers = 0;
 };
 
 // The real launcher, counted, so that a start that did not happen needs no waiting to be seen.
@@ -177,6 +179,7 @@ TEST_F(UpdateCheckTest, ADifferingCopyHandsOverToTheUpdater) {
         EXPECT_EQ(readAll(updateFolder / "updater-files.txt").find(held.string()), std::string::npos);
     }
     EXPECT_EQ(launcher.starts, 3);
+    EXPECT_EQ(host.handOvers, 3);
     EXPECT_TRUE(upgraded()) << "the upgrade runs before the comparison";
 }
 
