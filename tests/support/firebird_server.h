@@ -10,7 +10,8 @@
 namespace velmora::test {
 
 // A Firebird server of the test's own on 127.0.0.1 and a free port, with its own configuration and security
-// database (SYSDBA / plorvatec), so that a test can take the server away under a connected client.
+// database (SYSDBA / plorvatec), so that a test can take the server away under a connected client. Ready once
+// a client has really attached through it; started again on another port when that does not happen.
 class FirebirdServer {
 public:
     FirebirdServer();
@@ -28,10 +29,16 @@ public:
     void kill();
 
 private:
-    void configure();
-    void waitUntilListening();
+    // Empty when the server started in `home` is usable, else why not.
+    std::string start(const std::filesystem::path& home);
+    void configure() const;
+    std::string waitUntilUsable() const;
+    // Empty when a client attached to the server's own security database, else what the client said.
+    std::string attachFailure() const;
+    void stop();
 
     ScratchFolder folder_;
+    std::filesystem::path home_;  // the current start's folder: configuration, security database, logs
     int port_ = 0;
     std::unique_ptr<ChildProcess> process_;
 };

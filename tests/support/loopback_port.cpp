@@ -20,14 +20,18 @@ sockaddr_in loopback(int port) {
     return address;
 }
 
-// A TCP socket bound to a port the kernel picks on 127.0.0.1; listening only when asked.
-int boundSocket(int& port, bool listening) {
+enum class Use { Refusing, Listening, Reserved };
+
+// A TCP socket bound to a port the kernel picks on 127.0.0.1.
+int boundSocket(int& port, Use use) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int shared = use == Use::Reserved ? 1 : 0;  // a server to come may bind it too
     sockaddr_in address = loopback(0);
     socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &shared, sizeof shared) != 0 ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        (listening && ::listen(fd, 8) != 0)) {
+        (use == Use::Listening && ::listen(fd, 8) != 0)) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -39,27 +43,13 @@ int boundSocket(int& port, bool listening) {
 
 }  // namespace
 
-int freeLoopbackPort() {
-    int port = 0;
-    ::close(boundSocket(port, false));
-    return port;
-}
+ReservedPort::ReservedPort() : fd_(boundSocket(port_, Use::Reserved)) {}
+ReservedPort::~ReservedPort() { ::close(fd_); }
 
-bool loopbackAccepts(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    sockaddr_in address = loopback(port);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
-RefusingPort::RefusingPort() : fd_(boundSocket(port_, false)) {}
+RefusingPort::RefusingPort() : fd_(boundSocket(port_, Use::Refusing)) {}
 RefusingPort::~RefusingPort() { ::close(fd_); }
 
-SilentPort::SilentPort() : fd_(boundSocket(port_, true)) {}
+SilentPort::SilentPort() : fd_(boundSocket(port_, Use::Listening)) {}
 SilentPort::~SilentPort() { ::close(fd_); }
 
 }  // namespace velmora::test

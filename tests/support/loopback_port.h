@@ -2,11 +2,21 @@
 
 namespace velmora::test {
 
-// The kernel's choice of a free port on 127.0.0.1; the small race until a server binds it is acceptable in tests.
-int freeLoopbackPort();
+// A port on 127.0.0.1 that the kernel hands to no other socket (bind to port 0, outgoing connection) while this
+// lives, yet which a server binding it with SO_REUSEADDR (as Firebird does) can take: nobody slips in between
+// the choice of the port and the server's bind.
+class ReservedPort {
+public:
+    ReservedPort();
+    ~ReservedPort();
+    ReservedPort(const ReservedPort&) = delete;
+    ReservedPort& operator=(const ReservedPort&) = delete;
+    int port() const { return port_; }
 
-// Whether something on 127.0.0.1 accepts a connection on `port`.
-bool loopbackAccepts(int port);
+private:
+    int port_ = 0;  // before fd_: filled while fd_ is made
+    int fd_ = -1;
+};
 
 // A port on 127.0.0.1 that is taken but where nobody listens: every connection is refused at once.
 class RefusingPort {
