@@ -15,7 +15,6 @@
 #include <cstdlib>
 
 #include "dialogs/generic_message.h"
-#include "monitor/monitor.h"
 
 namespace velmora {
 

@@ -9,11 +9,11 @@
 #include <QWidget>
 
 #include "monitor/monitor_ui.h"
+#include "monitor/window_events.h"
 
 namespace velmora {
 
 class Clock;
-class Monitor;
 
 // TfrmPrincipal: the window, its tray icon and its timers. It only draws and forwards events to the monitor.
 class MainWindow final : public QWidget, public MonitorUi {
@@ -22,7 +22,7 @@ public:
     ~MainWindow() override;
 
     // Events go to this monitor from now on.
-    void attach(Monitor& monitor) { monitor_ = &monitor; }
+    void attach(WindowEvents& monitor) { monitor_ = &monitor; }
 
     void showTrayIcon() override;
     void showWindow() override;
@@ -50,7 +50,7 @@ private:
     static void setLabel(QLabel* label, const std::string& text);
 
     Clock& clock_;
-    Monitor* monitor_ = nullptr;
+    WindowEvents* monitor_ = nullptr;
     QTableWidget* DBGridProcessos_ = nullptr;
     QLabel* lblPlanilhaProcessamento_ = nullptr;
     QLabel* lblObservacoes_ = nullptr;

@@ -12,6 +12,7 @@
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_jobs.h"
 #include "monitor/monitor_services.h"
+#include "monitor/window_events.h"
 #include "survey/survey_account.h"
 
 namespace velmora {
@@ -27,7 +28,7 @@ inline constexpr const char* kProgramTitle = "velmora Monitor Publicação";
 // The main window's behaviour without the window: start-up, the two timers, the buttons, the tray menu and
 // every way out. Runs on one thread; a cycle, a pass or a reminder run never starts inside another: a tick or
 // click that arrives meanwhile is served right after it.
-class Monitor final : public MonitorServices {
+class Monitor final : public MonitorServices, public WindowEvents {
 public:
     using JobsFactory = std::function<std::unique_ptr<MonitorJobs>(MonitorServices&)>;
 
@@ -37,14 +38,14 @@ public:
 
     // Event handlers of the main window.
     void FormCreate();
-    void FormShow();
-    void BitBtn1Click();     // "Minimizar"
-    void pmnuiOpenClick();   // "&Abrir Monitor Publicação"
-    void Sair1Click();       // "&Sair"
-    void Timer1Timer();      // the monitoring cycle
-    void Timer2Timer();      // the disconnect watch
-    void btnPublicarClick(); // "Publicar Agora"
-    void BitBtn2Click();     // "Forçar Email"
+    void FormShow() override;
+    void BitBtn1Click() override;
+    void pmnuiOpenClick() override;
+    void Sair1Click() override;
+    void Timer1Timer() override;
+    void Timer2Timer() override;
+    void btnPublicarClick() override;
+    void BitBtn2Click() override;
 
     void ExibirVersao();
     bool VerificarConectado();
