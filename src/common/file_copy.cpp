@@ -1,8 +1,5 @@
 #include "common/file_copy.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <stdexcept>
 #include <string_view>
@@ -10,6 +7,7 @@
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
 #include "common/file_replacement.h"
+#include "common/platform_files.h"
 
 namespace velmora {
 
@@ -24,21 +22,18 @@ namespace {
 }  // namespace
 
 void copyFileReplacing(const fs::path& source, const fs::path& target) {
-    const FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor input(platform::openFile(source, platform::OpenMode::Read));
     if (!input.valid()) {
         failReading(source, errno);
     }
     FileReplacement copy(target);
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(input.get(), buffer, sizeof buffer);
+        const long long count = platform::readSome(input.get(), buffer, sizeof buffer);
         if (count == 0) {
             break;
         }
         if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             failReading(source, errno);
         }
         copy.write(std::string_view(buffer, static_cast<std::size_t>(count)));

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <string_view>
 #include <utility>
 
+#include "common/platform_files.h"
+
 namespace velmora {
 
-// An open POSIX file descriptor, closed when the object goes.
+// An open C runtime file descriptor, closed when the object goes.
 class FileDescriptor {
 public:
     explicit FileDescriptor(int descriptor = -1) : descriptor_(descriptor) {}
     ~FileDescriptor() {
         if (descriptor_ >= 0) {
-            ::close(descriptor_);
+            platform::closeDescriptor(descriptor_);
         }
     }
     FileDescriptor(const FileDescriptor&) = delete;
@@ -22,7 +22,7 @@ public:
     FileDescriptor& operator=(FileDescriptor&& other) noexcept {
         if (this != &other) {
             if (descriptor_ >= 0) {
-                ::close(descriptor_);
+                platform::closeDescriptor(descriptor_);
             }
             descriptor_ = std::exchange(other.descriptor_, -1);
         }
@@ -35,12 +35,11 @@ public:
     // Returns 0 or the errno value of the failed write.
     int writeAll(std::string_view bytes) const {
         while (!bytes.empty()) {
-            const ssize_t count = ::write(descriptor_, bytes.data(), bytes.size());
-            if (count >= 0) {
-                bytes.remove_prefix(static_cast<std::size_t>(count));
-            } else if (errno != EINTR) {
+            const long long count = platform::writeSome(descriptor_, bytes.data(), bytes.size());
+            if (count < 0) {
                 return errno;
             }
+            bytes.remove_prefix(static_cast<std::size_t>(count));
         }
         return 0;
     }
@@ -48,7 +47,7 @@ public:
     // A late write error (network folders) may only show when closing; returns 0 or the errno value.
     int close() {
         const int descriptor = std::exchange(descriptor_, -1);
-        return ::close(descriptor) == 0 ? 0 : errno;
+        return platform::closeDescriptor(descriptor);
     }
 
 private:

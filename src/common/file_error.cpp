@@ -22,12 +22,16 @@ std::string fileErrorReason(int errnoValue) {
         return "o arquivo já existe";
     case ENOSPC:
         return "não há espaço livre no disco";
+#ifdef EDQUOT
     case EDQUOT:
         return "cota de disco excedida";
+#endif
     case EROFS:
         return "o disco só permite leitura";
     case EBUSY:
+#ifdef ETXTBSY
     case ETXTBSY:
+#endif
         return "o arquivo está em uso";
     case EMFILE:
     case ENFILE:

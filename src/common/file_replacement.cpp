@@ -1,8 +1,5 @@
 #include "common/file_replacement.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -12,6 +9,7 @@
 #include <utility>
 
 #include "common/file_error.h"
+#include "common/platform_files.h"
 
 namespace velmora {
 
@@ -32,7 +30,7 @@ FileReplacement::FileReplacement(fs::path target) : target_(std::move(target)) {
     std::random_device random;
     for (int attempt = 0; attempt < 100 && !descriptor_.valid(); ++attempt) {
         temporary_ = target_.parent_path() / ("." + target_.filename().string() + "." + randomSuffix(random) + ".tmp");
-        const int descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int descriptor = platform::openFile(temporary_, platform::OpenMode::CreateNew);
         if (descriptor < 0 && errno != EEXIST) {
             const int error = errno;
             temporary_.clear();
@@ -51,7 +49,7 @@ FileReplacement::~FileReplacement() {
         descriptor_.close();
     }
     if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
+        platform::removeFile(temporary_);
     }
 }
 
@@ -66,23 +64,18 @@ void FileReplacement::write(std::string_view bytes) {
 }
 
 void FileReplacement::commit() {
-    if (::fsync(descriptor_.get()) != 0) {
-        fail(errno);
+    if (const int error = platform::flushToDisk(descriptor_.get())) {
+        fail(error);
     }
     if (const int error = descriptor_.close()) {
         fail(error);
     }
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        fail(errno);
+    if (const int error = platform::replaceFile(temporary_, target_)) {
+        fail(error);
     }
     temporary_.clear();
     // Makes the rename itself durable; a folder that cannot be synced still holds the new file.
-    const fs::path folder = target_.parent_path();
-    const FileDescriptor folderDescriptor(
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderDescriptor.valid()) {
-        ::fsync(folderDescriptor.get());
-    }
+    platform::flushFolder(target_.parent_path());
 }
 
 }  // namespace velmora

@@ -1,14 +1,12 @@
 #include "common/text_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <stdexcept>
 
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
 #include "common/file_replacement.h"
+#include "common/platform_files.h"
 #include "common/text_encoding.h"
 
 namespace velmora {
@@ -19,12 +17,12 @@ namespace {
 int readAll(int descriptor, std::string& bytes) {
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        const long long count = platform::readSome(descriptor, buffer, sizeof buffer);
         if (count > 0) {
             bytes.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
             return 0;
-        } else if (errno != EINTR) {
+        } else {
             return errno;
         }
     }
@@ -44,7 +42,7 @@ std::string encodeLines(const std::vector<std::string>& linesUtf8) {
 }
 
 std::string readFileBytes(const std::filesystem::path& path) {
-    FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor descriptor(platform::openFile(path, platform::OpenMode::Read));
     if (!descriptor.valid()) {
         throw std::runtime_error(fileErrorMessage("ler", path, errno));
     }
@@ -70,7 +68,7 @@ std::string readFirstLine(const std::filesystem::path& path) {
 
 void writeTextFile(const std::filesystem::path& path, const std::vector<std::string>& linesUtf8) {
     const std::string bytes = encodeLines(linesUtf8);
-    FileDescriptor descriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    FileDescriptor descriptor(platform::openFile(path, platform::OpenMode::CreateOrTruncate));
     if (!descriptor.valid()) {
         throwWriteError(path, errno);
     }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+namespace velmora::platform {
+
+// The few file operations whose system calls differ between POSIX and Windows. Descriptors are the C runtime's
+// (binary mode, not inherited by started programs); failures give -1 or an errno value, never throw.
+
+enum class OpenMode {
+    Read,
+    WriteExisting,     // never creates the file
+    CreateNew,         // fails with EEXIST when the file is there
+    CreateOrTruncate,
+};
+
+// A descriptor, or -1 with errno set.
+int openFile(const std::filesystem::path& path, OpenMode mode);
+// Bytes read or written, or -1 with errno set.
+long long readSome(int descriptor, void* buffer, std::size_t size);
+long long writeSome(int descriptor, const void* buffer, std::size_t size);
+// 0 or the errno value.
+int closeDescriptor(int descriptor);
+int flushToDisk(int descriptor);
+// Renames `from` over `to`, replacing it, as one step; 0 or the errno value.
+int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+void removeFile(const std::filesystem::path& path) noexcept;
+// Makes a rename in the folder durable where the system needs it; best effort.
+void flushFolder(const std::filesystem::path& folder) noexcept;
+
+}  // namespace velmora::platform

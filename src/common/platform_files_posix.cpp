@@ -1,0 +1,62 @@
+#include "common/platform_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace velmora::platform {
+
+int openFile(const std::filesystem::path& path, OpenMode mode) {
+    switch (mode) {
+    case OpenMode::Read:
+        return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    case OpenMode::WriteExisting:
+        return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    case OpenMode::CreateNew:
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    case OpenMode::CreateOrTruncate:
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    }
+    errno = EINVAL;
+    return -1;
+}
+
+long long readSome(int descriptor, void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer, size);
+        if (count >= 0 || errno != EINTR) {
+            return count;
+        }
+    }
+}
+
+long long writeSome(int descriptor, const void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t count = ::write(descriptor, buffer, size);
+        if (count >= 0 || errno != EINTR) {
+            return count;
+        }
+    }
+}
+
+int closeDescriptor(int descriptor) { return ::close(descriptor) == 0 ? 0 : errno; }
+
+int flushToDisk(int descriptor) { return ::fsync(descriptor) == 0 ? 0 : errno; }
+
+int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+void removeFile(const std::filesystem::path& path) noexcept { ::unlink(path.c_str()); }
+
+void flushFolder(const std::filesystem::path& folder) noexcept {
+    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+}  // namespace velmora::platform

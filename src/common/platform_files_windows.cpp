@@ -1,0 +1,80 @@
+#include "common/platform_files.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <climits>
+
+namespace velmora::platform {
+
+namespace {
+
+int errnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    default:
+        return EIO;
+    }
+}
+
+}  // namespace
+
+int openFile(const std::filesystem::path& path, OpenMode mode) {
+    // Binary, or the C runtime would turn every LF into CR LF; not inherited by the updater.
+    constexpr int kAlways = _O_BINARY | _O_NOINHERIT;
+    switch (mode) {
+    case OpenMode::Read:
+        return ::_wopen(path.c_str(), _O_RDONLY | kAlways);
+    case OpenMode::WriteExisting:
+        return ::_wopen(path.c_str(), _O_WRONLY | kAlways);
+    case OpenMode::CreateNew:
+        return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kAlways, _S_IREAD | _S_IWRITE);
+    case OpenMode::CreateOrTruncate:
+        return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | kAlways, _S_IREAD | _S_IWRITE);
+    }
+    errno = EINVAL;
+    return -1;
+}
+
+long long readSome(int descriptor, void* buffer, std::size_t size) {
+    return ::_read(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
+}
+
+long long writeSome(int descriptor, const void* buffer, std::size_t size) {
+    return ::_write(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
+}
+
+int closeDescriptor(int descriptor) { return ::_close(descriptor) == 0 ? 0 : errno; }
+
+int flushToDisk(int descriptor) { return ::_commit(descriptor) == 0 ? 0 : errno; }
+
+int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    return errnoOf(::GetLastError());
+}
+
+void removeFile(const std::filesystem::path& path) noexcept { ::DeleteFileW(path.c_str()); }
+
+// MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
+void flushFolder(const std::filesystem::path&) noexcept {}
+
+}  // namespace velmora::platform
