@@ -1,35 +1,15 @@
 #include "common/firebird_client.h"
 
 #include <array>
-#include <clocale>
-#include <string_view>
 
-#ifndef _WIN32
-#include <langinfo.h>
-#endif
+#include "common/firebird_loader.h"
 
 #include "common/text_encoding.h"
 
 namespace velmora::firebird {
 
-namespace {
-
-// The client turns a file name into the character set of the locale before it opens the file; under the C
-// locale of a service or a plain program no accented name would survive. Names here are the file system's
-// UTF-8 bytes, whatever the locale says.
-Firebird::IMaster* masterWithUtf8FileNames() {
-#ifndef _WIN32
-    if (std::string_view(nl_langinfo(CODESET)) != "UTF-8") {
-        std::setlocale(LC_CTYPE, "C.UTF-8");
-    }
-#endif
-    return Firebird::fb_get_master_interface();
-}
-
-}  // namespace
-
 Firebird::IMaster* master() {
-    static Firebird::IMaster* const instance = masterWithUtf8FileNames();
+    static Firebird::IMaster* const instance = loadFirebirdClient();
     return instance;
 }
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <firebird/Interface.h>
+
+#include <stdexcept>
+
+namespace velmora {
+
+// The Firebird client is missing, or older than 3.0 (it has no OO API); the text names what the monitor needs.
+class FirebirdClientMissing : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The client's master interface: linked in on Linux, loaded at run time on Windows, where the monitor uses the
+// fbclient.dll of the ERP's Firebird installation. Throws FirebirdClientMissing.
+Firebird::IMaster* loadFirebirdClient();
+
+}  // namespace velmora
