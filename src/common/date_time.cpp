@@ -31,7 +31,11 @@ DateTime emptyDateTime() { return makeDateTime(1899, 12, 30); }
 DateTime localDateTime(system_clock::time_point moment) {
     const std::time_t whole = system_clock::to_time_t(moment);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &whole);
+#else
     localtime_r(&whole, &local);
+#endif
     const auto millis = duration_cast<milliseconds>(moment.time_since_epoch()) % 1000;
     return makeDateTime(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
                         static_cast<unsigned>(local.tm_mday), static_cast<unsigned>(local.tm_hour),

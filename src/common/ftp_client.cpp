@@ -9,6 +9,7 @@
 
 #include "common/file_error.h"
 #include "common/ftp_path.h"
+#include "common/platform_files.h"
 #include "common/text.h"
 
 namespace velmora {
@@ -304,7 +305,7 @@ void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::
     const std::string operation = "enviar o arquivo \"" + remoteName + "\" ao servidor FTP";
     requirePlainName(remoteName, "enviar");
     CURL* curl = s.require(operation);
-    OpenFile file(std::fopen(localFile.c_str(), "rb"));
+    OpenFile file(platform::openStreamForReading(localFile));
     if (!file) {
         throw FtpError(fileErrorMessage("abrir", localFile, errno));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 
 namespace velmora::platform {
@@ -17,6 +18,8 @@ enum class OpenMode {
 
 // A descriptor, or -1 with errno set.
 int openFile(const std::filesystem::path& path, OpenMode mode);
+// A C stream for binary reading (for libraries that read through one), or null with errno set.
+std::FILE* openStreamForReading(const std::filesystem::path& path);
 // Bytes read or written, or -1 with errno set.
 long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);

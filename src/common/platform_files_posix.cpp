@@ -23,6 +23,8 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
     return -1;
 }
 
+std::FILE* openStreamForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rbe"); }
+
 long long readSome(int descriptor, void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t count = ::read(descriptor, buffer, size);

@@ -53,6 +53,8 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
     return -1;
 }
 
+std::FILE* openStreamForReading(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rbN"); }
+
 long long readSome(int descriptor, void* buffer, std::size_t size) {
     return ::_read(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
 }
