@@ -11,6 +11,7 @@ namespace velmora::platform {
 
 enum class OpenMode {
     Read,
+    ReadExclusive,     // on Windows nobody else may open the file meanwhile; POSIX has no such sharing rule
     WriteExisting,     // never creates the file
     CreateNew,         // fails with EEXIST when the file is there
     CreateOrTruncate,
@@ -23,6 +24,8 @@ std::FILE* openStreamForReading(const std::filesystem::path& path);
 // Bytes read or written, or -1 with errno set.
 long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);
+// Size in bytes, or -1 with errno set.
+long long fileSize(int descriptor);
 // 0 or the errno value.
 int closeDescriptor(int descriptor);
 int flushToDisk(int descriptor);

@@ -1,6 +1,7 @@
 #include "common/platform_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@ namespace velmora::platform {
 int openFile(const std::filesystem::path& path, OpenMode mode) {
     switch (mode) {
     case OpenMode::Read:
+    case OpenMode::ReadExclusive:
         return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     case OpenMode::WriteExisting:
         return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
@@ -41,6 +43,11 @@ long long writeSome(int descriptor, const void* buffer, std::size_t size) {
             return count;
         }
     }
+}
+
+long long fileSize(int descriptor) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
 int closeDescriptor(int descriptor) { return ::close(descriptor) == 0 ? 0 : errno; }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -42,6 +43,15 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
     switch (mode) {
     case OpenMode::Read:
         return ::_wopen(path.c_str(), _O_RDONLY | kAlways);
+    case OpenMode::ReadExclusive: {
+        int descriptor = -1;
+        const errno_t error = ::_wsopen_s(&descriptor, path.c_str(), _O_RDONLY | kAlways, _SH_DENYRW, 0);
+        if (error != 0) {
+            errno = error;
+            return -1;
+        }
+        return descriptor;
+    }
     case OpenMode::WriteExisting:
         return ::_wopen(path.c_str(), _O_WRONLY | kAlways);
     case OpenMode::CreateNew:
@@ -62,6 +72,8 @@ long long readSome(int descriptor, void* buffer, std::size_t size) {
 long long writeSome(int descriptor, const void* buffer, std::size_t size) {
     return ::_write(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
 }
+
+long long fileSize(int descriptor) { return ::_filelengthi64(descriptor); }
 
 int closeDescriptor(int descriptor) { return ::_close(descriptor) == 0 ? 0 : errno; }
 

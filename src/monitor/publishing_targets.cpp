@@ -1,9 +1,5 @@
 #include "monitor/publishing_targets.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <stdexcept>
@@ -16,6 +12,7 @@
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
 #include "common/ftp_client.h"
+#include "common/platform_files.h"
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
@@ -120,15 +117,15 @@ void deleteOldCopy(FtpClient& ftp, const std::string& remoteName) {
 }  // namespace
 
 std::int64_t ObterTamanhoArquivo(const fs::path& file) {
-    const FileDescriptor descriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor descriptor(platform::openFile(file, platform::OpenMode::ReadExclusive));
     if (!descriptor.valid()) {
         throw std::runtime_error(fileErrorMessage("abrir", file, errno));
     }
-    struct stat status {};
-    if (::fstat(descriptor.get(), &status) != 0) {
+    const long long size = platform::fileSize(descriptor.get());
+    if (size < 0) {
         throw std::runtime_error(fileErrorMessage("ler", file, errno));
     }
-    return static_cast<std::int64_t>(status.st_size);
+    return static_cast<std::int64_t>(size);
 }
 
 void PublishingTargets::EnviarPlanilhaFTP(int reportId) {

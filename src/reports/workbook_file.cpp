@@ -1,9 +1,5 @@
 #include "reports/workbook_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -12,6 +8,7 @@
 
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
+#include "common/platform_files.h"
 
 namespace velmora {
 
@@ -27,18 +24,11 @@ std::string randomSuffix() {
 
 // Returns 0 or the errno value.
 int syncFile(const std::filesystem::path& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(platform::openFile(path, platform::OpenMode::WriteExisting));
     if (!file.valid()) {
         return errno;
     }
-    return ::fsync(file.get()) == 0 ? 0 : errno;
-}
-
-void syncFolder(const std::filesystem::path& folder) {
-    const FileDescriptor descriptor(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (descriptor.valid()) {
-        ::fsync(descriptor.get());
-    }
+    return platform::flushToDisk(file.get());
 }
 
 }  // namespace
@@ -48,14 +38,18 @@ std::string workbookWriteError(const std::filesystem::path& workbook, const std:
 }
 
 int replaceBlocker(const std::filesystem::path& target) {
-    struct stat status {};
-    if (::stat(target.c_str(), &status) != 0) {
-        return errno == ENOENT ? 0 : errno;
+    std::error_code error;
+    const auto status = std::filesystem::status(target, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return 0;
     }
-    if (S_ISDIR(status.st_mode)) {
+    if (error) {
+        return error.value();
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
         return EISDIR;
     }
-    const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileDescriptor file(platform::openFile(target, platform::OpenMode::WriteExisting));
     return file.valid() ? 0 : errno;
 }
 
@@ -64,8 +58,7 @@ TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short, so that any target name that fits the folder leaves room for it.
         auto candidate = folder / (".planilha." + randomSuffix() + ".tmp");
-        if (const FileDescriptor file(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            file.valid()) {
+        if (const FileDescriptor file(platform::openFile(candidate, platform::OpenMode::CreateNew)); file.valid()) {
             path_ = std::move(candidate);
             return;
         }
@@ -78,7 +71,7 @@ TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target
 
 TemporaryWorkbookFile::~TemporaryWorkbookFile() {
     if (!path_.empty()) {
-        ::unlink(path_.c_str());
+        platform::removeFile(path_);
     }
 }
 
@@ -86,11 +79,11 @@ void TemporaryWorkbookFile::replaceTarget() {
     if (const int error = syncFile(path_)) {
         throw std::runtime_error(workbookWriteError(target_, fileErrorReason(error)));
     }
-    if (::rename(path_.c_str(), target_.c_str()) != 0) {
-        throw std::runtime_error(workbookWriteError(target_, fileErrorReason(errno)));
+    if (const int error = platform::replaceFile(path_, target_)) {
+        throw std::runtime_error(workbookWriteError(target_, fileErrorReason(error)));
     }
     path_.clear();
-    syncFolder(target_.parent_path());
+    platform::flushFolder(target_.parent_path());
 }
 
 }  // namespace velmora

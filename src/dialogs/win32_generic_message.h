@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+class Clock;
+
+// Child control ids of the generic message window, for whoever looks at it through the window handle.
+enum Win32GenericMessageControl : int {
+    kGenericMessageLabel = 101,      // lblMensagem
+    kGenericMessageCheckBox = 102,   // ckbConcordo
+    kGenericMessagePanel = 103,      // Panel1
+    kGenericMessageOkButton = 104,   // btnOk
+};
+
+// The generic message window ("Aviso do Sistema"), shown modeless. With closeByItself the call returns after the
+// window has been up for 5 seconds of the clock and has closed; the window keeps being painted meanwhile, while
+// clicks and timer ticks wait. Otherwise the call returns at once: with the confirmation the window stays until its
+// box is ticked and OK pressed, without it until the program ends.
+void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock);
+
+}  // namespace velmora

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+
+#include "dialogs/win32_support.h"
+#include "reports/interactive_session.h"
+
+namespace velmora {
+
+// A bar gauge's minimum, maximum and progress. The progress always stays inside the range, and the range never
+// inverts: moving one end past the other takes that one along.
+class GaugeRange {
+public:
+    int minValue() const { return minValue_; }
+    int maxValue() const { return maxValue_; }
+    int progress() const { return progress_; }
+    // Truncated; 0 for an empty range.
+    int percentDone() const;
+
+    void setMinValue(int value);
+    void setMaxValue(int value);
+    void setProgress(long long value);
+
+private:
+    int minValue_ = 0;
+    int maxValue_ = 100;
+    int progress_ = 0;
+};
+
+// Child control ids of the progress window.
+enum Win32ProgressControl : int {
+    kProgressTitle = 101,   // lblTitulo
+    kProgressGauge = 102,   // ggProgresso, a progress bar holding the percentage done
+    kProgressFooter = 103,  // lblRodape
+};
+
+// The progress window of interactive spreadsheet runs (frmProgressoGeral) as a Win32 window. Holds the one open
+// window; closing it, by FecharProgresso or by its close box, forgets it, and the other operations then do nothing,
+// so a run whose window the user closed goes on undisturbed. The operations never handle pending messages: the
+// explicit repaints keep the window current.
+class Win32ProgressWindow final : public ProgressWindow {
+public:
+    Win32ProgressWindow();
+    ~Win32ProgressWindow() override;
+    Win32ProgressWindow(const Win32ProgressWindow&) = delete;
+    Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
+
+    void AbrirProgresso() override;
+    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
+                          int minimum, int maximum) override;
+    void AvancarProgresso() override;
+    void FecharProgresso() override;
+
+    // The open window, or null when none is open.
+    HWND frmProgressoGeral() const { return form_.get(); }
+    const GaugeRange& gauge() const { return gauge_; }
+
+private:
+    static LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void showGauge();
+    void setLabel(int id, const std::string& text);
+
+    win32::UniqueFont font_;
+    GaugeRange gauge_;
+    win32::UniqueWindow form_;  // after the font, so that it goes first
+};
+
+}  // namespace velmora
