@@ -12,15 +12,18 @@ target_link_libraries(velmora_windows_test_support INTERFACE velmora_common gtes
 target_compile_definitions(velmora_windows_test_support INTERFACE
   VELMORA_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
 
-function(velmora_windows_tests name)
+function(velmora_windows_tests name libraries)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE velmora_windows_test_support)
+  target_link_libraries(${name} PRIVATE velmora_windows_test_support ${libraries})
   # Wine's first start of a prefix takes a while; discovery runs the program once.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
 endfunction()
 
-velmora_windows_tests(common_tests_windows
+velmora_windows_tests(common_tests_windows ""
   common/ini_file_test.cpp
   common/text_encoding_test.cpp
   common/text_file_test.cpp
   common/ptbr_format_test.cpp)
+velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp)
+velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp)
+velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)

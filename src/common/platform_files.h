@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 namespace velmora::platform {
 
@@ -21,6 +22,9 @@ enum class OpenMode {
 int openFile(const std::filesystem::path& path, OpenMode mode);
 // A C stream for binary reading (for libraries that read through one), or null with errno set.
 std::FILE* openStreamForReading(const std::filesystem::path& path);
+// The name by which a C library that opens files with fopen (libxlsxwriter) reaches an existing file: on Windows
+// the ANSI code page's form, or the short name where that cannot spell it.
+std::string pathForCLibrary(const std::filesystem::path& path);
 // Bytes read or written, or -1 with errno set.
 long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);

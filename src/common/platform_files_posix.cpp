@@ -27,6 +27,8 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
 
 std::FILE* openStreamForReading(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rbe"); }
 
+std::string pathForCLibrary(const std::filesystem::path& path) { return path.string(); }
+
 long long readSome(int descriptor, void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t count = ::read(descriptor, buffer, size);

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <optional>
 
 namespace velmora::platform {
 
@@ -35,7 +36,39 @@ int errnoOf(DWORD error) {
     }
 }
 
+// The path in the ANSI code page, or nothing when a character has no place in it.
+std::optional<std::string> inAnsiCodePage(const std::wstring& path) {
+    if (path.empty()) {
+        return std::string{};
+    }
+    BOOL lossy = FALSE;
+    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()),
+                                           nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()), text.data(), size,
+                          nullptr, &lossy);
+    return lossy ? std::nullopt : std::optional<std::string>(std::move(text));
+}
+
 }  // namespace
+
+std::string pathForCLibrary(const std::filesystem::path& path) {
+    if (auto text = inAnsiCodePage(path.wstring())) {
+        return *text;
+    }
+    std::wstring shortName(MAX_PATH, L'\0');
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+    if (length > 0 && length < shortName.size()) {
+        shortName.resize(length);
+        if (auto text = inAnsiCodePage(shortName)) {
+            return *text;
+        }
+    }
+    return path.string();  // the library will report that it cannot open it
+}
 
 int openFile(const std::filesystem::path& path, OpenMode mode) {
     // Binary, or the C runtime would turn every LF into CR LF; not inherited by the updater.

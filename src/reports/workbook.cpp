@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/file_error.h"
+#include "common/platform_files.h"
 #include "common/text.h"
 #include "reports/display_format.h"
 #include "reports/formula_references.h"
@@ -330,7 +331,7 @@ struct Workbook::State {
 
     void writeEmptyWorkbook(const std::filesystem::path& file) {
         TemporaryWorkbookFile empty(file);
-        lxw_workbook* emptyBook = workbook_new(empty.path().c_str());
+        lxw_workbook* emptyBook = workbook_new(platform::pathForCLibrary(empty.path()).c_str());
         if (emptyBook == nullptr || workbook_add_worksheet(emptyBook, kSheetName) == nullptr) {
             if (emptyBook != nullptr) {
                 lxw_workbook_free(emptyBook);
@@ -373,7 +374,7 @@ void Workbook::saveAs(const std::filesystem::path& file) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = s.temporaryFolder.data();
-    s.book = workbook_new_opt(s.output->path().c_str(), &options);
+    s.book = workbook_new_opt(platform::pathForCLibrary(s.output->path()).c_str(), &options);
     if (s.book == nullptr) {
         s.discard();
         s.fail(LXW_ERROR_MEMORY_MALLOC_FAILED, 0);

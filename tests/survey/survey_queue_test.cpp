@@ -41,7 +41,12 @@ TEST(SurveyQueue, ListsOnlyFilesInNameOrderWithoutRegardToCase) {
         EXPECT_EQ(file.parent_path(), folder.path());
         names.push_back(file.filename().string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"PQS_A.txt", "PQS_a.txt", "PQS_b.txt", "pqs_C.txt"}));
+    // Where the file system ignores case (Windows), "PQS_a.txt" was written into "PQS_A.txt".
+    std::vector<std::string> expected{"PQS_A.txt", "PQS_a.txt", "PQS_b.txt", "pqs_C.txt"};
+    if (fs::equivalent(folder.path() / "PQS_A.txt", folder.path() / "PQS_a.txt")) {
+        expected.erase(expected.begin() + 1);
+    }
+    EXPECT_EQ(names, expected);
 }
 
 }  // namespace
