@@ -70,7 +70,11 @@ std::string nameUpToFirstStop(std::string_view programFileName) {
 }
 
 std::string desktopShortcutFileName(std::string_view programFileName) {
+#ifdef _WIN32
+    return "Novo " + withoutExeExtension(programFileName) + ".lnk";
+#else
     return "Novo " + withoutExeExtension(programFileName) + ".desktop";
+#endif
 }
 
 }  // namespace velmora

@@ -34,7 +34,7 @@ std::string execMarkerIniFileName(std::string_view programFileName);  // its ".i
 std::string withoutExeExtension(std::string_view programFileName);
 // The name as the new-version notice shows it: up to its first full stop.
 std::string nameUpToFirstStop(std::string_view programFileName);
-// "Novo <name>.desktop", the launcher put on the user's desktop.
+// "Novo <name>.lnk" on Windows, "Novo <name>.desktop" on Linux: the launcher put on the user's desktop.
 std::string desktopShortcutFileName(std::string_view programFileName);
 
 }  // namespace velmora

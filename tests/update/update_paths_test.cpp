@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+
 #include "update/update_paths.h"
 
 namespace velmora {
 namespace {
+
+// The cases are written with "/"; the paths the monitor handles use the system's separator.
+std::string native(std::string path) {
+    std::replace(path.begin(), path.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));
+    return path;
+}
 
 TEST(UpdatePaths, TheUpdateFolderIsTheSiblingOfTheServerDataFolder) {
     struct Case {
@@ -24,7 +35,8 @@ TEST(UpdatePaths, TheUpdateFolderIsTheSiblingOfTheServerDataFolder) {
         {"", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(updateFolderFor(c.serverIni), c.folder) << c.serverIni;
+        EXPECT_EQ(updateFolderFor(native(c.serverIni)), c.folder ? std::optional(native(*c.folder)) : std::nullopt)
+            << c.serverIni;
     }
 }
 
@@ -50,21 +62,26 @@ TEST(UpdatePaths, MarkerAndShortcutNames) {
         const char* program;
         const char* marker;
         const char* markerIni;
-        const char* shortcut;
+        const char* shortcut;  // without the launcher's extension
         const char* noticeName;
     };
+#ifdef _WIN32
+    constexpr const char* kLauncherExtension = ".lnk";
+#else
+    constexpr const char* kLauncherExtension = ".desktop";
+#endif
     const Case cases[] = {
         {"velmoraMonitorPublicacao", "Exec-velmoraMonitorPublicacao", "Exec-velmoraMonitorPublicacao.ini",
-         "Novo velmoraMonitorPublicacao.desktop", "velmoraMonitorPublicacao"},
+         "Novo velmoraMonitorPublicacao", "velmoraMonitorPublicacao"},
         {"velmoraMonitorPublicacao.exe", "Exec-velmoraMonitorPublicacao.exe", "Exec-velmoraMonitorPublicacao.ini",
-         "Novo velmoraMonitorPublicacao.desktop", "velmoraMonitorPublicacao"},
-        {"velmora.exe.exe", "Exec-velmora.exe.exe", "Exec-velmora.ini.ini", "Novo velmora.exe.desktop", "velmora"},
-        {"Monitor.Teste", "Exec-Monitor.Teste", "Exec-Monitor.Teste.ini", "Novo Monitor.Teste.desktop", "Monitor"},
+         "Novo velmoraMonitorPublicacao", "velmoraMonitorPublicacao"},
+        {"velmora.exe.exe", "Exec-velmora.exe.exe", "Exec-velmora.ini.ini", "Novo velmora.exe", "velmora"},
+        {"Monitor.Teste", "Exec-Monitor.Teste", "Exec-Monitor.Teste.ini", "Novo Monitor.Teste", "Monitor"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(execMarkerFileName(c.program), c.marker) << c.program;
         EXPECT_EQ(execMarkerIniFileName(c.program), c.markerIni) << c.program;
-        EXPECT_EQ(desktopShortcutFileName(c.program), c.shortcut) << c.program;
+        EXPECT_EQ(desktopShortcutFileName(c.program), std::string(c.shortcut) + kLauncherExtension) << c.program;
         EXPECT_EQ(nameUpToFirstStop(c.program), c.noticeName) << c.program;
     }
 }
