@@ -28,3 +28,4 @@ velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_not
 velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)
 velmora_windows_tests(update_tests_windows velmora_update update/update_paths_test.cpp)
+velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_freshness_test.cpp)

@@ -22,14 +22,17 @@ std::string bytesOf(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// As the monitor spells the server data folder and its own path: with the system's separator.
+const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
+
 void backdate(const fs::path& path, std::chrono::seconds age) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - age);
 }
 
 TEST(LockFreshness, TheAgeIsMeasuredAgainstTheFoldersOwnClockAndLeavesNothingBehind) {
     ScratchFolder folder;
-    const std::string dados = folder.path().string() + "/";
-    CriarArquivoTrava("/opt/erp/velmoraMonitorPublicacao", dados);
+    const std::string dados = folder.path().string() + kSeparator;
+    CriarArquivoTrava(kSeparator + "erp" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
 
     const auto fresh = lockFileAge(lock);
@@ -61,8 +64,8 @@ TEST(LockFreshness, AFolderThatCannotTakeAProbeGivesNoAge) {
 
 TEST(LockFreshness, RefreshingKeepsTheBytesAndNeverCreatesALock) {
     ScratchFolder folder;
-    const std::string dados = folder.path().string() + "/";
-    CriarArquivoTrava("/opt/erp/Gestão/velmoraMonitorPublicacao", dados);
+    const std::string dados = folder.path().string() + kSeparator;
+    CriarArquivoTrava(kSeparator + "Gestão" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
     const std::string before = bytesOf(lock);
     backdate(lock, 1h);
