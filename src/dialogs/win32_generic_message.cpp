@@ -1,6 +1,3 @@
-// Built for Windows only; the Linux build takes every source file of this folder.
-#ifdef _WIN32
-
 #include "dialogs/win32_generic_message.h"
 
 #include <algorithm>
@@ -19,7 +16,7 @@ constexpr int kOuterWidth = 540;
 constexpr int kOuterHeightPlain = 80;
 constexpr int kOuterHeightConfirmation = 200;
 constexpr int kPanelHeight = 40;
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;  // no WS_CLIPCHILDREN: the panel leaves its inside to the window
 constexpr std::chrono::milliseconds kShownFor{5000};
 // Often enough that the waiting window never looks hung to the system.
 constexpr std::chrono::milliseconds kRepaintEvery{100};
@@ -47,6 +44,15 @@ HFONT messageFont() {
     return font.get();
 }
 
+// The design width fits the text in Tahoma; a wider font that stands in for it must not cut the text.
+int checkBoxWidth(HWND window, HFONT font, const std::wstring& text) {
+    const WindowDc dc(window);
+    const SelectedObject fontSelected(dc.get(), font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 8;
+}
+
 UniqueWindow createMessageWindow(const std::wstring& text, bool confirmation) {
     static const WindowClass windowClass(L"VelmoraMensagemGenerica", messageWindowProc);
     const SIZE outer{kOuterWidth, confirmation ? kOuterHeightConfirmation : kOuterHeightPlain};
@@ -63,9 +69,10 @@ UniqueWindow createMessageWindow(const std::wstring& text, bool confirmation) {
     constexpr DWORD kSibling = WS_CLIPSIBLINGS;
     HWND label = createControl(window.get(), L"STATIC", L"Mensagem Genérica", kSibling | SS_LEFT | SS_NOPREFIX,
                                {8, 16, 517, 72}, kGenericMessageLabel, font);
-    HWND checkBox = createControl(window.get(), L"BUTTON", L"Estou ciente destas informações.",
-                                  kSibling | WS_TABSTOP | BS_AUTOCHECKBOX, {8, 94, 185, 17}, kGenericMessageCheckBox,
-                                  font);
+    const wchar_t* const agreement = L"Estou ciente destas informações.";
+    HWND checkBox = createControl(window.get(), L"BUTTON", agreement, kSibling | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                  {8, 94, std::max(185, checkBoxWidth(window.get(), font, agreement)), 17},
+                                  kGenericMessageCheckBox, font);
     HWND okButton = createControl(window.get(), L"BUTTON", L"OK", kSibling | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON,
                                   {445, panelTop + 7, 75, 25}, kGenericMessageOkButton, font);
     HWND panel = createControl(window.get(), L"STATIC", L"", kSibling | SS_ETCHEDFRAME,
@@ -117,5 +124,3 @@ void MostrarMensagemWin32(const std::string& text, bool confirmation, bool close
 }
 
 }  // namespace velmora
-
-#endif  // _WIN32

@@ -52,6 +52,41 @@ private:
     HGDIOBJ previous_;
 };
 
+// A window's device context, given back when it goes.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) {
+            ReleaseDC(window_, dc_);
+        }
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// The painting of one WM_PAINT, ended when it goes.
+class Painting {
+public:
+    explicit Painting(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~Painting() { EndPaint(window_, &paint_); }
+    Painting(const Painting&) = delete;
+    Painting& operator=(const Painting&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Text is UTF-8 inside the program; invalid sequences become U+FFFD.
 inline std::wstring widen(std::string_view text) {
     if (text.empty()) {
@@ -108,7 +143,8 @@ inline POINT centredOrigin(SIZE outer, bool workAreaOnly) {
     if (workAreaOnly) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     }
-    return POINT{area.left + (area.right - area.left - outer.cx) / 2, area.top + (area.bottom - area.top - outer.cy) / 2};
+    return POINT{area.left + (area.right - area.left - outer.cx) / 2,
+                 area.top + (area.bottom - area.top - outer.cy) / 2};
 }
 
 // Registered once per process; the class goes away when the program ends.
@@ -120,7 +156,7 @@ public:
         definition.lpfnWndProc = procedure;
         definition.hInstance = GetModuleHandleW(nullptr);
         definition.hIcon = icon;
-        definition.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        definition.hCursor = LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(IDC_ARROW));
         definition.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
         definition.lpszClassName = name;
         RegisterClassExW(&definition);

@@ -1,0 +1,496 @@
+#include "monitor/win32_main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/fake_clock.h"
+#include "win32_test_support.h"
+
+namespace velmora {
+namespace {
+
+using win32::windowText;
+
+class RecordingEvents : public WindowEvents {
+public:
+    void FormShow() override { calls.push_back("FormShow"); }
+    void BitBtn1Click() override { calls.push_back("BitBtn1Click"); }
+    void pmnuiOpenClick() override { calls.push_back("pmnuiOpenClick"); }
+    void Sair1Click() override { calls.push_back("Sair1Click"); }
+    void Timer1Timer() override {
+        calls.push_back("Timer1Timer");
+        if (onTimer1) {
+            onTimer1();
+        }
+    }
+    void Timer2Timer() override {
+        calls.push_back("Timer2Timer");
+        if (onTimer2) {
+            onTimer2();
+        }
+    }
+    void btnPublicarClick() override { calls.push_back("btnPublicarClick"); }
+    void BitBtn2Click() override { calls.push_back("BitBtn2Click"); }
+
+    std::vector<std::string> calls;
+    std::function<void()> onTimer1;
+    std::function<void()> onTimer2;
+};
+
+std::wstring cellText(HWND grid, int row, int column) {
+    wchar_t buffer[256]{};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    SendMessageW(grid, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+std::vector<std::wstring> columnTitles(HWND grid) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(grid, LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    std::vector<std::wstring> titles;
+    for (int column = 0; column < count; ++column) {
+        wchar_t buffer[128]{};
+        LVCOLUMNW definition{};
+        definition.mask = LVCF_TEXT;
+        definition.pszText = buffer;
+        definition.cchTextMax = 128;
+        SendMessageW(grid, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&definition));
+        titles.emplace_back(buffer);
+    }
+    return titles;
+}
+
+int selectedRow(HWND grid) {
+    return static_cast<int>(SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void setSelection(HWND grid, int row, bool selected) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    SendMessageW(grid, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+}
+
+std::vector<ReportRow> sampleRows() {
+    return {
+        {11, "Vendas por Vendedor", "Pasta", "01/12/2026 08:00:00", "10/12/2026 08:00:00", 1},
+        {12, "Tabela de Preços", "FTP", "", "10/12/2026 09:30:00", 2},
+        {13, "Comissões (Gestão)", "Pasta", "09/12/2026 18:00:00", "10/12/2026 18:00:00", 1},
+    };
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() { window.attach(events); }
+    ~MainWindowTest() override {
+        MSG message;  // a quit left by a test must not end the next test's message boxes
+        while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    HWND control(int id) const { return GetDlgItem(window.handle(), id); }
+    // A real tick of the watch (every 5 s) must not slip into a test that lists the handlers called.
+    void stopTheWatch() { window.setDisconnectTimerActive(false); }
+    HWND grid() const { return control(Win32MainWindow::DBGridProcessos); }
+
+    test::FakeClock clock;
+    RecordingEvents events;
+    Win32MainWindow window{clock};
+};
+
+void expectBounds(HWND child, RECT expected, const char* name) {
+    const RECT bounds = test::childBounds(child);
+    EXPECT_EQ(bounds.left, expected.left) << name;
+    EXPECT_EQ(bounds.top, expected.top) << name;
+    EXPECT_EQ(bounds.right, expected.right) << name << " width";
+    EXPECT_EQ(bounds.bottom, expected.bottom) << name << " height";
+}
+
+TEST_F(MainWindowTest, TheWindowIsLaidOutAsDesignedAndStartsHidden) {
+    HWND main = window.handle();
+    EXPECT_EQ(windowText(main), L"velmora Monitor Publicação");
+    EXPECT_FALSE(IsWindowVisible(main));
+    const SIZE client = test::clientSizeOf(main);
+    EXPECT_EQ(client.cx, 656);
+    EXPECT_EQ(client.cy, 365);
+    const LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 2);
+    EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 2);
+
+    expectBounds(control(Win32MainWindow::GroupBox1), {8, 4, 641, 202}, "GroupBox1");
+    expectBounds(grid(), {17, 26, 623, 172}, "DBGridProcessos");
+    expectBounds(control(Win32MainWindow::lblVersao), {215, 270, 225, 16}, "lblVersao");
+    expectBounds(control(Win32MainWindow::lblSituacao), {74, 332, 170, 16}, "lblSituacao");
+    expectBounds(control(Win32MainWindow::BitBtn2), {330, 324, 100, 30}, "BitBtn2");
+    expectBounds(control(Win32MainWindow::btnPublicar), {438, 324, 100, 30}, "btnPublicar");
+    expectBounds(control(Win32MainWindow::BitBtn1), {546, 324, 100, 30}, "BitBtn1");
+    expectBounds(control(Win32MainWindow::Bevel3), {8, 312, 641, 2}, "Bevel3");
+
+    EXPECT_EQ(windowText(control(Win32MainWindow::GroupBox1)), L"Processos sendo monitorados");
+    EXPECT_EQ(windowText(control(Win32MainWindow::Label1)), L"Processando:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::Label2)), L"Observações:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::Label3)), L"Situação:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblVersao)), L"VERSÃO:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::BitBtn2)), L"Forçar Email");
+    EXPECT_EQ(windowText(control(Win32MainWindow::btnPublicar)), L"Publicar Agora");
+    EXPECT_EQ(windowText(control(Win32MainWindow::BitBtn1)), L"Minimizar");
+
+    // ID and TP_PUBLICACAO are not shown.
+    const std::vector<std::wstring> titles{L"Planilha", L"Tipo de Publicação", L"Última Publicação",
+                                           L"Próxima Publicação"};
+    EXPECT_EQ(columnTitles(grid()), titles);
+    // Time stamps show whole, and the rows need no sideways scrolling.
+    const auto width = [&](int column) {
+        return static_cast<int>(SendMessageW(grid(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    };
+    const wchar_t* const sample = L"10/12/2026 08:00:00";
+    const int timeStamp =
+        static_cast<int>(SendMessageW(grid(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(sample)));
+    EXPECT_GT(width(2), timeStamp);
+    EXPECT_GT(width(3), timeStamp);
+    EXPECT_LE(width(0) + width(1) + width(2) + width(3), test::clientSizeOf(grid()).cx);
+    EXPECT_GE(width(0), 200);
+    const LRESULT extended = SendMessageW(grid(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(GetWindowLongPtrW(grid(), GWL_STYLE) & LVS_SINGLESEL);
+}
+
+TEST_F(MainWindowTest, LabelsTakeUtf8Text) {
+    window.setStatusWord("DORMINDO");
+    window.setProcessingText("Comissões (Gestão)");
+    window.setObservationText("Não foi possível acessar a pasta Dados no Servidor.");
+    window.setVersionText("Versão: 10/12/2026 09:30");
+    window.setActiveSinceText("Ativo desde: 10/12/2026 09:31:02");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblSituacao)), L"DORMINDO");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblPlanilhaProcessamento)), L"Comissões (Gestão)");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblObservacoes)),
+              L"Não foi possível acessar a pasta Dados no Servidor.");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblVersao)), L"Versão: 10/12/2026 09:30");
+    EXPECT_EQ(windowText(control(Win32MainWindow::lblAtivo)), L"Ativo desde: 10/12/2026 09:31:02");
+}
+
+TEST_F(MainWindowTest, TheGridShowsTheRowsAndKeepsTheCurrentReportAcrossRefreshes) {
+    EXPECT_EQ(window.selectedReportId(), 0);
+    window.showReports(sampleRows());
+    ASSERT_EQ(SendMessageW(grid(), LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(cellText(grid(), 2, 0), L"Comissões (Gestão)");
+    EXPECT_EQ(cellText(grid(), 2, 1), L"Pasta");
+    EXPECT_EQ(cellText(grid(), 2, 2), L"09/12/2026 18:00:00");
+    EXPECT_EQ(cellText(grid(), 2, 3), L"10/12/2026 18:00:00");
+    EXPECT_EQ(cellText(grid(), 1, 2), L"");
+    EXPECT_EQ(selectedRow(grid()), 0);
+    EXPECT_EQ(window.selectedReportId(), 11);
+
+    setSelection(grid(), 2, true);  // as a click on the third row
+    EXPECT_EQ(window.selectedReportId(), 13);
+
+    // The report stays current when it moved, and the list shrinks and grows with the rows.
+    std::vector<ReportRow> moved{sampleRows()[2], sampleRows()[0]};
+    window.showReports(moved);
+    ASSERT_EQ(SendMessageW(grid(), LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(cellText(grid(), 0, 0), L"Comissões (Gestão)");
+    EXPECT_EQ(selectedRow(grid()), 0);
+    EXPECT_EQ(window.selectedReportId(), 13);
+
+    window.showReports({sampleRows()[1], sampleRows()[0], ReportRow{14, "Estoque", "FTP", "", "", 2}});
+    ASSERT_EQ(SendMessageW(grid(), LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(cellText(grid(), 2, 0), L"Estoque");
+    EXPECT_EQ(selectedRow(grid()), 0);  // the current report is gone: the first row
+    EXPECT_EQ(window.selectedReportId(), 12);
+
+    window.showReports({});
+    EXPECT_EQ(SendMessageW(grid(), LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(window.selectedReportId(), 0);
+}
+
+TEST_F(MainWindowTest, AClickBesideTheRowsLeavesTheCurrentRowSelected) {
+    window.showWindow();
+    window.showReports(sampleRows());
+    setSelection(grid(), 1, true);
+    window.processPendingEvents();
+
+    RECT last{};
+    last.left = LVIR_BOUNDS;
+    SendMessageW(grid(), LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&last));
+    const LPARAM below = MAKELPARAM(20, last.bottom + 20);
+    PostMessageW(grid(), WM_LBUTTONUP, 0, below);  // there already when the list view looks for a drag
+    SendMessageW(grid(), WM_LBUTTONDOWN, MK_LBUTTON, below);
+    window.processPendingEvents();
+
+    EXPECT_EQ(selectedRow(grid()), 1);
+    EXPECT_EQ(window.selectedReportId(), 12);
+}
+
+TEST_F(MainWindowTest, ShowingRunsFormShowAndMinimisingOrClosingOnlyHides) {
+    stopTheWatch();
+    window.showTrayIcon();
+    HWND main = window.handle();
+    const auto hidden = [&] {
+        // Without a notification area the window stays minimised instead, so that it can still be opened.
+        return window.trayIconShown() ? !IsWindowVisible(main) : (IsWindowVisible(main) && IsIconic(main));
+    };
+
+    window.showWindow();
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_EQ(events.calls, std::vector<std::string>{"FormShow"});
+
+    SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(hidden());
+
+    window.showWindow();
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_FALSE(IsIconic(main));
+    SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_TRUE(hidden());
+    window.processPendingEvents();
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"FormShow", "FormShow"}));
+}
+
+TEST_F(MainWindowTest, ButtonsReachTheirHandlers) {
+    stopTheWatch();
+    window.showWindow();
+    events.calls.clear();
+    SendMessageW(control(Win32MainWindow::BitBtn2), BM_CLICK, 0, 0);
+    SendMessageW(control(Win32MainWindow::btnPublicar), BM_CLICK, 0, 0);
+    SendMessageW(control(Win32MainWindow::BitBtn1), BM_CLICK, 0, 0);
+    window.processPendingEvents();
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"BitBtn2Click", "btnPublicarClick", "BitBtn1Click"}));
+}
+
+TEST_F(MainWindowTest, TheKeyboardStartsOnTheGridAndTabMovesItToTheButtons) {
+    window.showWindow();
+    EXPECT_EQ(GetFocus(), grid());
+    PostMessageW(grid(), WM_KEYDOWN, VK_TAB, 0);
+    window.processPendingEvents();
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn2));
+    for (int press = 0; press < 2; ++press) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        window.processPendingEvents();
+    }
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn1));
+    SendMessageW(window.handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageW(window.handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn1));  // back where it was
+}
+
+TEST_F(MainWindowTest, TheTrayIconOpensOnDoubleClickAndShowsItsMenuOnRightClick) {
+    stopTheWatch();
+    HMENU menu = window.trayMenu();
+    ASSERT_EQ(GetMenuItemCount(menu), 3);
+    wchar_t text[64]{};
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&Abrir Monitor Publicação");
+    GetMenuStringW(menu, 2, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&Sair");
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof(separator);
+    separator.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(menu, 1, TRUE, &separator);
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+
+    HWND main = window.handle();
+    SendMessageW(main, Win32MainWindow::kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    SendMessageW(main, Win32MainWindow::kTrayCallbackMessage, 0, WM_LBUTTONDOWN);  // ignored
+    EXPECT_EQ(events.calls, std::vector<std::string>{"pmnuiOpenClick"});
+
+    bool menuSeen = false;
+    {
+        test::WhileModal choose([&] {
+            HWND popup = FindWindowW(L"#32768", nullptr);
+            if (popup == nullptr || !IsWindowVisible(popup)) {
+                return false;
+            }
+            menuSeen = true;
+            PostMessageW(main, WM_CHAR, L's', 0);  // the menu's mnemonic for "&Sair"
+            return true;
+        });
+        SendMessageW(main, Win32MainWindow::kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+        EXPECT_FALSE(choose.gaveUp());
+    }
+    EXPECT_TRUE(menuSeen);
+    window.processPendingEvents();
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"pmnuiOpenClick", "Sair1Click"}));
+
+    events.calls.clear();
+    SendMessageW(main, WM_COMMAND, Win32MainWindow::pmnuiOpen, 0);
+    EXPECT_EQ(events.calls, std::vector<std::string>{"pmnuiOpenClick"});
+}
+
+TEST_F(MainWindowTest, TimerTicksGoToTheirHandlersOnlyWhileTheirTimerRuns) {
+    HWND main = window.handle();
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);  // Timer1 starts switched off
+    window.processPendingEvents();
+    EXPECT_TRUE(events.calls.empty());
+
+    window.setCycleTimerActive(true);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    EXPECT_EQ(events.calls, std::vector<std::string>{"Timer1Timer"});
+
+    // Timer2 runs from the start; its tick is handed on through the message queue.
+    events.calls.clear();
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    EXPECT_TRUE(events.calls.empty());
+    window.processPendingEvents();
+    EXPECT_EQ(events.calls, std::vector<std::string>{"Timer2Timer"});
+
+    // A tick still queued when the watch is switched off is dropped.
+    events.calls.clear();
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    window.setDisconnectTimerActive(false);
+    window.processPendingEvents();
+    EXPECT_TRUE(events.calls.empty());
+}
+
+HWND findMessageBox(const wchar_t* title) {
+    HWND box = FindWindowW(L"#32770", title);
+    return box != nullptr && IsWindowVisible(box) ? box : nullptr;
+}
+
+struct BoxContents {
+    HICON icon = nullptr;
+    bool hasText = false;
+};
+
+BoxContents inspectBox(HWND box, const std::wstring& text) {
+    BoxContents contents;
+    struct Search {
+        BoxContents* contents;
+        const std::wstring* text;
+    } search{&contents, &text};
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(data);
+            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+            wchar_t className[32]{};
+            GetClassNameW(child, className, 32);
+            if (std::wstring(className) == L"Static" && (style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) {
+                found->contents->icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            }
+            if (windowText(child) == *found->text) {
+                found->contents->hasText = true;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return contents;
+}
+
+TEST_F(MainWindowTest, MessageBoxesHaveTheirIconAndTheWindowAsOwner) {
+    struct Case {
+        MessageIcon icon;
+        WORD systemIcon;  // the icon's resource id; 0 for none
+    };
+    // IDI_HAND, IDI_EXCLAMATION and IDI_ASTERISK, by number, whichever text width windows.h was set for.
+    for (const Case& c : {Case{MessageIcon::Error, 32513}, Case{MessageIcon::Warning, 32515},
+                          Case{MessageIcon::Information, 32516}, Case{MessageIcon::None, 0}}) {
+        BoxContents contents;
+        HWND owner = nullptr;
+        {
+            test::WhileModal look([&] {
+                HWND box = findMessageBox(L"Aviso do Sistema");
+                if (box == nullptr) {
+                    return false;
+                }
+                contents = inspectBox(box, L"Não foi possível acessar a pasta Dados no Servidor.");
+                owner = GetWindow(box, GW_OWNER);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return true;
+            });
+            window.showMessageBox("Aviso do Sistema", "Não foi possível acessar a pasta Dados no Servidor.", c.icon);
+            EXPECT_FALSE(look.gaveUp());
+        }
+        const int index = static_cast<int>(c.icon);
+        EXPECT_TRUE(contents.hasText) << index;
+        EXPECT_EQ(owner, window.handle()) << index;
+        if (c.systemIcon != 0) {
+            EXPECT_EQ(contents.icon, LoadIconW(nullptr, MAKEINTRESOURCEW(c.systemIcon))) << index;
+        } else {
+            EXPECT_EQ(contents.icon, nullptr) << index;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TheWatchKeepsTickingBehindItsOwnMessageBox) {
+    window.setDisconnectTimerActive(true);  // its next real tick is 5 s away
+    HWND main = window.handle();
+    int depth = 0;
+    bool tickedBehindTheBox = false;
+    events.onTimer2 = [&] {
+        if (depth > 0) {
+            tickedBehindTheBox = true;
+            return;
+        }
+        ++depth;
+        window.showMessageBox("Aviso do Sistema", "Não foi possível acessar a pasta Dados no Servidor.",
+                              MessageIcon::Error);
+        --depth;
+    };
+    bool tickSent = false;
+    test::WhileModal drive([&] {
+        HWND box = findMessageBox(L"Aviso do Sistema");
+        if (box == nullptr) {
+            return false;
+        }
+        if (!tickSent) {
+            tickSent = true;
+            PostMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);  // the next tick, while the box waits
+            return false;
+        }
+        if (!tickedBehindTheBox) {
+            return false;
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    PostMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    window.processPendingEvents();
+
+    EXPECT_FALSE(drive.gaveUp());
+    EXPECT_TRUE(tickedBehindTheBox);
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"Timer2Timer", "Timer2Timer"}));
+}
+
+TEST_F(MainWindowTest, AnExceptionOfAHandlerComesOutWhereTheMessagesArePumped) {
+    events.onTimer1 = [] { throw std::runtime_error("ciclo"); };
+    window.setCycleTimerActive(true);
+    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    EXPECT_THROW(window.processPendingEvents(), std::runtime_error);
+    EXPECT_NO_THROW(window.processPendingEvents());  // thrown once
+
+    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    EXPECT_THROW(window.runMessageLoop(), std::runtime_error);
+}
+
+TEST_F(MainWindowTest, TheMessageLoopEndsOnAQuitAskedForBeforeItRan) {
+    window.quitMessageLoop(3);
+    EXPECT_EQ(window.runMessageLoop(), 3);
+}
+
+TEST_F(MainWindowTest, AQuitTakenByAnEarlyPumpStillEndsTheMessageLoop) {
+    window.quitMessageLoop(4);
+    window.processPendingEvents();
+    EXPECT_EQ(window.runMessageLoop(), 4);
+}
+
+}  // namespace
+}  // namespace velmora
