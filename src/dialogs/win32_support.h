@@ -14,6 +14,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "common/wide_text.h"
+
 namespace velmora::win32 {
 
 template <typename Handle, auto Release>
@@ -86,18 +88,6 @@ private:
     PAINTSTRUCT paint_{};
     HDC dc_;
 };
-
-// Text is UTF-8 inside the program; invalid sequences become U+FFFD.
-inline std::wstring widen(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, result.data(), length);
-    return result;
-}
 
 inline std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');

@@ -7,19 +7,11 @@
 
 #include <memory>
 
+#include "common/wide_text.h"
+
 namespace velmora {
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
-}
 
 // COM for as long as a shortcut is being written; a thread that already has it keeps its own.
 class ComScope {
@@ -68,7 +60,7 @@ bool writeDesktopShortcut(const std::filesystem::path& file, const std::string&,
         return false;
     }
     const ComPtr<IShellLinkW> link(rawLink);
-    if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(wide(comment).c_str()))) {
+    if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(widen(comment).c_str()))) {
         return false;
     }
     IPersistFile* rawFile = nullptr;

@@ -4,19 +4,11 @@
 
 #include <string>
 
+#include "common/wide_text.h"
+
 namespace velmora {
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
-}
 
 // One word of a command line as the C runtime of the started program splits it again: quoted when it holds a
 // blank or a quote, backslashes doubled only where they precede a quote.
@@ -52,7 +44,7 @@ void DetachedProcessLauncher::startDetached(const std::filesystem::path& program
     std::wstring commandLine;
     appendWord(commandLine, program.wstring());
     for (const auto& argument : arguments) {
-        appendWord(commandLine, wide(argument));
+        appendWord(commandLine, widen(argument));
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

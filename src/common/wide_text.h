@@ -1,0 +1,24 @@
+#pragma once
+
+// Windows only: the wide-character form that the Windows API takes.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Text is UTF-8 inside the program; invalid sequences become U+FFFD.
+inline std::wstring widen(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, result.data(), length);
+    return result;
+}
+
+}  // namespace velmora
