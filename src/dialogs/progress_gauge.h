@@ -2,31 +2,29 @@
 
 #include <QProgressBar>
 
+#include "dialogs/gauge_range.h"
+
 namespace velmora {
 
-// A bar gauge with its own minimum, maximum and progress. The progress is always kept inside the range, and the
-// bar shows the truncated percentage done, 0 for an empty range (QProgressBar would show a busy bar there).
+// A bar gauge with its own minimum, maximum and progress (GaugeRange); the bar shows the percentage done.
 class ProgressGauge final : public QProgressBar {
 public:
     explicit ProgressGauge(QWidget* parent);
 
-    int minValue() const { return minValue_; }
-    int maxValue() const { return maxValue_; }
-    int progress() const { return progress_; }
-    int percentDone() const;
+    int minValue() const { return range_.minValue(); }
+    int maxValue() const { return range_.maxValue(); }
+    int progress() const { return range_.progress(); }
+    int percentDone() const { return range_.percentDone(); }
 
-    // Moving one end of the range past the other takes that one along, so the range never inverts.
     void setMinValue(int value);
     void setMaxValue(int value);
     void setProgress(long long value);
-    void addProgress(int steps) { setProgress(static_cast<long long>(progress_) + steps); }
+    void addProgress(int steps) { setProgress(static_cast<long long>(progress()) + steps); }
 
 private:
-    void clampAndShow();
+    void showPercent() { setValue(percentDone()); }
 
-    int minValue_ = 0;
-    int maxValue_ = 100;
-    int progress_ = 0;
+    GaugeRange range_;
 };
 
 }  // namespace velmora

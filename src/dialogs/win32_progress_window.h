@@ -2,30 +2,11 @@
 
 #include <string>
 
+#include "dialogs/gauge_range.h"
 #include "dialogs/win32_support.h"
 #include "reports/interactive_session.h"
 
 namespace velmora {
-
-// A bar gauge's minimum, maximum and progress. The progress always stays inside the range, and the range never
-// inverts: moving one end past the other takes that one along.
-class GaugeRange {
-public:
-    int minValue() const { return minValue_; }
-    int maxValue() const { return maxValue_; }
-    int progress() const { return progress_; }
-    // Truncated; 0 for an empty range.
-    int percentDone() const;
-
-    void setMinValue(int value);
-    void setMaxValue(int value);
-    void setProgress(long long value);
-
-private:
-    int minValue_ = 0;
-    int maxValue_ = 100;
-    int progress_ = 0;
-};
 
 // Child control ids of the progress window.
 enum Win32ProgressControl : int {
