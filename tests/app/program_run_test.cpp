@@ -10,6 +10,7 @@
 #include "support/child_process.h"
 #include "support/erp_installation.h"
 #include "support/update_folder.h"
+#include "support/file_bytes.h"
 
 namespace velmora {
 namespace {
@@ -19,11 +20,6 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::ErpInstallation;
 
-std::string readAll(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 // The built program copied into a throwaway ERP installation and started there without a screen.
 class ProgramRun : public ::testing::Test {
@@ -61,16 +57,16 @@ protected:
 
 TEST_F(ProgramRun, TheDisconnectFlagEndsTheProgramAndRemovesItsLock) {
     auto program = start();
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
     ASSERT_TRUE(fs::exists(erp.lockFile()));
 
     std::ofstream(erp.flagFile()) << "CONECTAR\r\n";
     std::this_thread::sleep_for(6s);  // more than one look at the flag
-    ASSERT_TRUE(program->running()) << readAll(output);
+    ASSERT_TRUE(program->running()) << test::readBytes(output);
 
     std::ofstream(erp.flagFile()) << "DESCONECTAR\r\n";
     const auto status = program->waitFor(60s);
-    ASSERT_TRUE(status.has_value()) << readAll(output);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
     EXPECT_FALSE(fs::exists(erp.lockFile()));
 }
@@ -78,40 +74,40 @@ TEST_F(ProgramRun, TheDisconnectFlagEndsTheProgramAndRemovesItsLock) {
 // Logout, shutdown or kill: the Firebird client catches the signal itself, yet the monitor must still end.
 TEST_F(ProgramRun, ATerminationSignalEndsTheProgramLikeSair) {
     auto program = start();
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
 
     program->signal(SIGTERM);
     const auto status = program->waitFor(60s);
-    ASSERT_TRUE(status.has_value()) << readAll(output);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
     EXPECT_FALSE(fs::exists(erp.lockFile()));
 }
 
 TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
     std::ofstream(erp.lockFile()) << "velmoraMonitorPublicacao\r\n";
-    const auto before = readAll(erp.lockFile());
+    const auto before = test::readBytes(erp.lockFile());
     const auto written = fs::last_write_time(erp.lockFile());
 
     auto program = start();
     const auto status = program->waitFor(60s);
-    ASSERT_TRUE(status.has_value()) << readAll(output);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
-    EXPECT_NE(readAll(output).find("já está sendo executado"), std::string::npos) << readAll(output);
+    EXPECT_NE(test::readBytes(output).find("já está sendo executado"), std::string::npos) << test::readBytes(output);
     ASSERT_TRUE(fs::exists(erp.lockFile()));
-    EXPECT_EQ(readAll(erp.lockFile()), before);
+    EXPECT_EQ(test::readBytes(erp.lockFile()), before);
     EXPECT_EQ(fs::last_write_time(erp.lockFile()), written);
 }
 
 // There is no notification area offscreen, and the window only minimises: the end must not depend on either.
 TEST_F(ProgramRun, AServerIniThatDisappearsEndsTheProgramKeepingTheLock) {
     auto program = start();
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
 
     fs::remove(erp.serverIni());
     const auto status = program->waitFor(60s);
-    ASSERT_TRUE(status.has_value()) << readAll(output);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
-    EXPECT_NE(readAll(output).find("Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"),
+    EXPECT_NE(test::readBytes(output).find("Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(erp.lockFile()));
 }
@@ -119,16 +115,16 @@ TEST_F(ProgramRun, AServerIniThatDisappearsEndsTheProgramKeepingTheLock) {
 // Nobody clicks OK on an unattended machine; the watch goes on behind its box.
 TEST_F(ProgramRun, TheDisconnectFlagEndsTheProgramWhileItsMessageBoxIsOpen) {
     auto program = start();
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
 
     fs::create_directory(erp.flagFile());  // there, but unreadable
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("Não foi possível acessar") != std::string::npos; }))
-        << readAll(output);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("Não foi possível acessar") != std::string::npos; }))
+        << test::readBytes(output);
     fs::remove(erp.flagFile());
     std::ofstream(erp.flagFile()) << "DESCONECTAR\r\n";
 
     const auto status = program->waitFor(60s);
-    ASSERT_TRUE(status.has_value()) << readAll(output);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
     EXPECT_FALSE(fs::exists(erp.lockFile()));
 }
@@ -138,16 +134,16 @@ TEST_F(ProgramRun, ALockLeftBehindIsTakenOverAndKeptFresh) {
     fs::last_write_time(erp.lockFile(), fs::file_time_type::clock::now() - 10min);
 
     auto program = start();
-    ASSERT_TRUE(waitUntil([&] { return readAll(output).find("DORMINDO") != std::string::npos; })) << readAll(output);
-    EXPECT_NE(readAll(output).find("foi assumido por este monitor"), std::string::npos) << readAll(output);
-    EXPECT_NE(readAll(erp.lockFile()).find(erp.programPath().string()), std::string::npos);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
+    EXPECT_NE(test::readBytes(output).find("foi assumido por este monitor"), std::string::npos) << test::readBytes(output);
+    EXPECT_NE(test::readBytes(erp.lockFile()).find(erp.programPath().string()), std::string::npos);
 
     // Whatever its timers do, the running monitor rewrites its lock well within every minute.
     fs::last_write_time(erp.lockFile(), fs::file_time_type::clock::now() - 1h);
     EXPECT_TRUE(waitUntil([&] {
         return fs::file_time_type::clock::now() - fs::last_write_time(erp.lockFile()) < 1min;
     }));
-    EXPECT_TRUE(program->running()) << readAll(output);
+    EXPECT_TRUE(program->running()) << test::readBytes(output);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "monitor/instance_lock.h"
 #include "support/scratch_folder.h"
+#include "support/file_bytes.h"
 
 namespace velmora {
 namespace {
@@ -17,10 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // As the monitor spells the server data folder and its own path: with the system's separator.
 const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
@@ -67,11 +64,11 @@ TEST(LockFreshness, RefreshingKeepsTheBytesAndNeverCreatesALock) {
     const std::string dados = folder.path().string() + kSeparator;
     CriarArquivoTrava(kSeparator + "Gestão" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
-    const std::string before = bytesOf(lock);
+    const std::string before = test::readBytes(lock);
     backdate(lock, 1h);
 
     EXPECT_TRUE(refreshLockFile(lock));
-    EXPECT_EQ(bytesOf(lock), before);
+    EXPECT_EQ(test::readBytes(lock), before);
     EXPECT_LE(*lockFileAge(lock), 60s);
 
     fs::remove(lock);

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "monitor_harness.h"
+#include "support/file_bytes.h"
 
 namespace velmora {
 namespace {
@@ -14,10 +15,6 @@ namespace fs = std::filesystem;
 using test::MonitorHarness;
 using test::ProcessEnded;
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(MonitorStartup, StartsConnectedAsleepAndHidden) {
     MonitorHarness h;
@@ -27,7 +24,7 @@ TEST(MonitorStartup, StartsConnectedAsleepAndHidden) {
     EXPECT_TRUE(h.ui.trayIconShown);
     EXPECT_TRUE(std::regex_match(h.ui.versionText, std::regex(R"(Versão: \d\d/\d\d/\d{4} \d\d:\d\d)"))) << h.ui.versionText;
     EXPECT_EQ(h.ui.activeSinceText, "Ativo desde: 10/12/2026 09:30:00");
-    EXPECT_EQ(fileBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
+    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
                                                " est\xE1 em execu\xE7\xE3o.\r\n");
     ASSERT_TRUE(h.monitor->connected());
     EXPECT_TRUE(h.monitor->database().isOpen());
@@ -67,7 +64,7 @@ TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsLaterKeepingTheLock) {
     EXPECT_TRUE(h.ui.genericMessageClosesByItself);
     EXPECT_EQ(h.process.quitRequests, 1);
     EXPECT_EQ(h.process.endCount, 0);
-    EXPECT_EQ(fileBytes(h.erp.lockFile()), "lock of the other monitor");
+    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "lock of the other monitor");
     // The end is deferred: start-up still connects and finishes.
     EXPECT_TRUE(h.monitor->connected());
     EXPECT_EQ(h.ui.statusWord, "DORMINDO");
@@ -82,7 +79,7 @@ TEST(MonitorStartup, ALockNotRefreshedForFiveMinutesIsTakenOverAndSaidSo) {
 
     EXPECT_TRUE(h.ui.genericMessages.empty());
     EXPECT_EQ(h.process.quitRequests, 0);
-    EXPECT_EQ(fileBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
+    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
                                                " est\xE1 em execu\xE7\xE3o.\r\n");
     EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(h.erp.lockFile()), std::chrono::minutes(1));
     EXPECT_EQ(h.ui.observationText, "O arquivo de trava " + h.erp.lockFile().string() +
@@ -100,7 +97,7 @@ TEST(MonitorStartup, ALockRefreshedWithinFiveMinutesStillRefusesTheStart) {
 
     EXPECT_EQ(h.ui.genericMessages.size(), 1u);
     EXPECT_EQ(h.process.quitRequests, 1);
-    EXPECT_EQ(fileBytes(h.erp.lockFile()), "lock of the other monitor");
+    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "lock of the other monitor");
     EXPECT_EQ(fs::last_write_time(h.erp.lockFile()), written);
 }
 

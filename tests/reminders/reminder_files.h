@@ -7,24 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "support/file_bytes.h"
+
 namespace velmora::test {
-
-inline std::string bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Names in a folder, sorted; none when the folder is missing.
-inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    if (std::filesystem::is_directory(folder)) {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The outbox folders under an e-mail folder.
 struct Outbox {

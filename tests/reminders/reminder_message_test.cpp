@@ -20,7 +20,7 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using test::bytesOf;
+using test::readBytes;
 using test::namesIn;
 using test::ReminderData;
 using test::ReminderDocument;
@@ -31,7 +31,7 @@ protected:
 
     // The body written for a document at the clock's current second.
     std::string bodyOf(int document, const std::string& stamp) const {
-        return bytesOf(outbox.monthFolder("2026-03") /
+        return readBytes(outbox.monthFolder("2026-03") /
                        ("Aviso de Vencto - " + std::to_string(document) + " - " + stamp + ".txt"));
     }
 
@@ -73,7 +73,7 @@ TEST_F(ReminderMessage, BodyAndControlFilesByteForByte) {
               "Valor: R$ 1.234,50 (vencimento 20/03/2026)\r\n"
               "Aten\xE7\xE3o: n\xE3o \xE9 preciso responder. <NOSSA_EMPRESA>\r\n"
               "FERRAGENS A\xC7O\r\n");
-    EXPECT_EQ(bytesOf(outbox.folder() / (baseName + ".cfe")),
+    EXPECT_EQ(readBytes(outbox.folder() / (baseName + ".cfe")),
               "De: cobranca@aco.com.br\r\n"
               "Para: financeiro@saojose.com.br; contas@saojose.com.br\r\n"
               "Assunto: T\xEDtulo NF 4490/1 vence em 20/03/2026 - FERRAGENS A\xC7O <Data_Vencimento>\r\n"
@@ -152,7 +152,7 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
         if (c.paraLine) {
             GerarEmailAviso(*db, clock, c.debtor);
             const std::string control =
-                bytesOf(outbox.folder() / ("Aviso de Vencto - " + std::to_string(c.debtor) + " - 20260310080105.cfe"));
+                readBytes(outbox.folder() / ("Aviso de Vencto - " + std::to_string(c.debtor) + " - 20260310080105.cfe"));
             EXPECT_EQ(control.substr(0, control.find("Assunto: ")),
                       "De: cobranca@aco.com.br\r\n" + std::string(c.paraLine) + "\r\n")
                 << "debtor " << c.debtor;
@@ -176,9 +176,9 @@ TEST_F(ReminderMessage, TheFirstBillingContactWithAnAddressIsWrittenTo) {
         GerarEmailAviso(*db, clock, debtor);
 
         const std::string stem = "Aviso de Vencto - " + id + " - 20260310080105";
-        const std::string control = bytesOf(outbox.folder() / (stem + ".cfe"));
+        const std::string control = readBytes(outbox.folder() / (stem + ".cfe"));
         EXPECT_NE(control.find("\r\nPara: ana@cliente.com.br\r\n"), std::string::npos) << empty << "\n" << control;
-        EXPECT_EQ(bytesOf(outbox.monthFolder("2026-03") / (stem + ".txt")), "Prezado(a) Ana L\xFA""cia\r\n") << empty;
+        EXPECT_EQ(readBytes(outbox.monthFolder("2026-03") / (stem + ".txt")), "Prezado(a) Ana L\xFA""cia\r\n") << empty;
     }
 }
 

@@ -8,17 +8,13 @@
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 #include "update/desktop_shortcut.h"
+#include "support/file_bytes.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 TEST(DesktopShortcut, TheDesktopFolderComesFromTheUserDirsFile) {
     struct Case {
@@ -75,7 +71,7 @@ TEST(DesktopShortcut, TheLauncherStartsItsTargetWhenOpened) {
     ASSERT_TRUE(writeDesktopShortcut(shortcut, "Novo velmoraMonitorPublicacao", "velmoraMonitorPublicacao", target));
 
     EXPECT_EQ(fs::status(shortcut).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
-    const std::string content = readAll(shortcut);
+    const std::string content = test::readBytes(shortcut);
     EXPECT_NE(content.find("Name=Novo velmoraMonitorPublicacao\n"), std::string::npos) << content;
     EXPECT_NE(content.find("Comment=velmoraMonitorPublicacao\n"), std::string::npos) << content;
     const auto launched = test::runCommand({"/usr/bin/gio", "launch", shortcut.string()});
@@ -84,7 +80,7 @@ TEST(DesktopShortcut, TheLauncherStartsItsTargetWhenOpened) {
     for (int i = 0; i < 600 && !fs::exists(ran); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(readAll(ran), target.string());
+    EXPECT_EQ(test::readBytes(ran), target.string());
 }
 
 TEST(DesktopShortcut, AnExistingLauncherIsReplacedAndAMissingFolderIsReported) {
@@ -92,7 +88,7 @@ TEST(DesktopShortcut, AnExistingLauncherIsReplacedAndAMissingFolderIsReported) {
     const fs::path shortcut = folder.path() / "Novo x.desktop";
     std::ofstream(shortcut) << "old content that is longer than the new one will be, by quite a lot of text......";
     ASSERT_TRUE(writeDesktopShortcut(shortcut, "Novo x", "x", "/opt/x"));
-    EXPECT_EQ(readAll(shortcut),
+    EXPECT_EQ(test::readBytes(shortcut),
               "[Desktop Entry]\nType=Application\nName=Novo x\nComment=x\nExec=\"/opt/x\"\nTerminal=false\n");
     EXPECT_FALSE(writeDesktopShortcut(folder.path() / "missing" / "Novo x.desktop", "Novo x", "x", "/opt/x"));
 }

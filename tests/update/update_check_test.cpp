@@ -13,6 +13,7 @@
 #include "update/process_launcher.h"
 #include "update/update_check.h"
 #include "update/update_host.h"
+#include "support/file_bytes.h"
 
 namespace velmora {
 namespace {
@@ -60,11 +61,6 @@ public:
     int starts = 0;
 };
 
-std::string readAll(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -172,11 +168,11 @@ TEST_F(UpdateCheckTest, ADifferingCopyHandsOverToTheUpdater) {
         EXPECT_TRUE(host.boxes.empty());
         EXPECT_EQ(host.quitRequests, 0);
         ASSERT_TRUE(waitForFile(test::updaterArgumentsFile(updateFolder)));
-        EXPECT_EQ(lines(readAll(test::updaterArgumentsFile(updateFolder))),
+        EXPECT_EQ(lines(test::readBytes(test::updaterArgumentsFile(updateFolder))),
                   (std::vector<std::string>{"@F1", "@M" + updateFolder.string(), "@E" + erp.programFolder().string(),
                                             "@AvelmoraMonitorPublicacao"}));
-        EXPECT_NE(std::stol(readAll(updateFolder / "updater-session.txt")), static_cast<long>(::getsid(0)));
-        EXPECT_EQ(readAll(updateFolder / "updater-files.txt").find(held.string()), std::string::npos);
+        EXPECT_NE(std::stol(test::readBytes(updateFolder / "updater-session.txt")), static_cast<long>(::getsid(0)));
+        EXPECT_EQ(test::readBytes(updateFolder / "updater-files.txt").find(held.string()), std::string::npos);
     }
     EXPECT_EQ(launcher.starts, 3);
     EXPECT_EQ(host.handOvers, 3);
@@ -295,7 +291,7 @@ TEST_F(UpdateCheckTest, AFreshInstallationGetsItsShortcutAndLosesItsMarkers) {
 
     const fs::path shortcut = desktop / "Novo velmoraMonitorPublicacao.desktop";
     ASSERT_TRUE(fs::exists(shortcut));
-    const std::string content = readAll(shortcut);
+    const std::string content = test::readBytes(shortcut);
     EXPECT_NE(content.find("Exec=\"" + erp.programPath().string() + "\"\n"), std::string::npos) << content;
     EXPECT_NE(content.find("Comment=velmoraMonitorPublicacao\n"), std::string::npos) << content;
     EXPECT_FALSE(fs::exists(marker));
@@ -338,7 +334,7 @@ TEST_F(UpdateCheckTest, TheErpCopiesTheMastersProgramsThatTheUpdateFolderLacks) 
 
         const bool copies = std::string(program) != "velmoraempresa.exe";  // the names compare with case
         EXPECT_EQ(fs::exists(updateFolder / "Relatorios.EXE"), copies) << program;
-        EXPECT_EQ(readAll(updateFolder / "velmoraEmpresa.exe"), "erp already there") << program;
+        EXPECT_EQ(test::readBytes(updateFolder / "velmoraEmpresa.exe"), "erp already there") << program;
         EXPECT_FALSE(fs::exists(updateFolder / "leia-me.txt"));
         EXPECT_FALSE(fs::exists(updateFolder / "pasta.exe"));
         EXPECT_FALSE(fs::exists(erp.programFolder() / (std::string("Exec-") + program)));
