@@ -23,7 +23,8 @@ velmora_windows_tests(common_tests_windows ""
   common/ini_file_test.cpp
   common/text_encoding_test.cpp
   common/text_file_test.cpp
-  common/ptbr_format_test.cpp)
+  common/ptbr_format_test.cpp
+  common/firebird_loader_test.cpp)
 velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp)
 velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)

@@ -1,17 +1,11 @@
 #include "monitor/lock_freshness.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
-
-#ifdef _WIN32
-#include <process.h>
-#define velmora_getpid _getpid
-#else
-#include <unistd.h>
-#define velmora_getpid ::getpid
-#endif
 
 namespace velmora {
 
@@ -24,7 +18,7 @@ class ProbeFile {
 public:
     explicit ProbeFile(const fs::path& beside)
         : path_(beside.parent_path() /
-                (beside.filename().string() + "." + std::to_string(velmora_getpid()) + ".hora")) {
+                (beside.filename().string() + "." + std::to_string(::getpid()) + ".hora")) {
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
         out << '.';
         out.close();
