@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/utf8_path.h"
+
 namespace velmora {
 
 std::string fileErrorReason(int errnoValue) {
@@ -47,7 +49,7 @@ std::string fileErrorMessage(std::string_view action, const std::filesystem::pat
     std::string message = "Não foi possível ";
     message += action;
     message += " o arquivo ";
-    message += path.string();
+    message += utf8Text(path);
     message += ": ";
     message += fileErrorReason(errnoValue);
     return message;

@@ -10,6 +10,7 @@
 
 #include "common/file_error.h"
 #include "common/platform_files.h"
+#include "common/utf8_path.h"
 
 namespace velmora {
 
@@ -29,7 +30,7 @@ std::string randomSuffix(std::random_device& random) {
 FileReplacement::FileReplacement(fs::path target) : target_(std::move(target)) {
     std::random_device random;
     for (int attempt = 0; attempt < 100 && !descriptor_.valid(); ++attempt) {
-        temporary_ = target_.parent_path() / ("." + target_.filename().string() + "." + randomSuffix(random) + ".tmp");
+        temporary_ = target_.parent_path() / utf8Path("." + utf8Text(target_.filename()) + "." + randomSuffix(random) + ".tmp");
         const int descriptor = platform::openFile(temporary_, platform::OpenMode::CreateNew);
         if (descriptor < 0 && errno != EEXIST) {
             const int error = errno;

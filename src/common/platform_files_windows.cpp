@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <climits>
 #include <optional>
+#include <string>
+
+#include "common/utf8_path.h"
 
 namespace velmora::platform {
 
@@ -67,7 +70,7 @@ std::string pathForCLibrary(const std::filesystem::path& path) {
             return *text;
         }
     }
-    return path.string();  // the library will report that it cannot open it
+    return utf8Text(path);  // the library will report that it cannot open it
 }
 
 int openFile(const std::filesystem::path& path, OpenMode mode) {
@@ -123,5 +126,17 @@ void removeFile(const std::filesystem::path& path) noexcept { ::DeleteFileW(path
 
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
 void flushFolder(const std::filesystem::path&) noexcept {}
+
+std::filesystem::path runningProgramFile() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
 
 }  // namespace velmora::platform

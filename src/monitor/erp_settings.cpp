@@ -2,6 +2,7 @@
 
 #include "common/ini_file.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "monitor/monitor_ui.h"
 #include "monitor/process_control.h"
 
@@ -21,12 +22,12 @@ std::string upToLastSeparator(const std::string& path) {
 ErpSettings::ErpSettings(fs::path programPath, MonitorUi& ui, ProcessControl& process)
     : programPath_(std::move(programPath)), ui_(ui), process_(process) {}
 
-std::string ErpSettings::programFolder() const { return programPath_.parent_path().string(); }
+std::string ErpSettings::programFolder() const { return utf8Text(programPath_.parent_path()); }
 
 fs::path ErpSettings::erpIniPath() const {
     const std::string folder = programFolder();
-    const bool erp4 = fs::exists(folder + kSeparator + "velmoraempresa4.exe");
-    return folder + kSeparator + (erp4 ? "velmoraempresa4" : "velmoraempresa") + ".ini";
+    const bool erp4 = fs::exists(utf8Path(folder + kSeparator + "velmoraempresa4.exe"));
+    return utf8Path(folder + kSeparator + (erp4 ? "velmoraempresa4" : "velmoraempresa") + ".ini");
 }
 
 std::string ErpSettings::serverIniName() const {
@@ -37,11 +38,11 @@ ErpSettings::DataFolder ErpSettings::locateServerDataFolder() const {
     if (fs::exists(erpIniPath())) {
         const std::string serverIni = serverIniName();
         return {upToLastSeparator(serverIni),
-                fs::exists(serverIni) ? std::string{}
+                fs::exists(utf8Path(serverIni)) ? std::string{}
                                       : "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"};
     }
     const std::string folder = upToLastSeparator(programFolder()) + "Dados" + kSeparator;
-    return {folder, fs::is_directory(folder) ? std::string{} : "Não foi encontrado a pasta Dados no servidor"};
+    return {folder, fs::is_directory(utf8Path(folder)) ? std::string{} : "Não foi encontrado a pasta Dados no servidor"};
 }
 
 std::string ErpSettings::ObterPastaDadosServidor() const {
@@ -54,7 +55,7 @@ std::string ErpSettings::ObterPastaDadosServidor() const {
 }
 
 void ErpSettings::requireServerIni(const std::string& serverIni) const {
-    if (serverIni.empty() || !fs::exists(serverIni)) {
+    if (serverIni.empty() || !fs::exists(utf8Path(serverIni))) {
         ui_.showMessageBox(kSystemMessageTitle, "Não foi encontrado o arquivo de inicialização", MessageIcon::Error);
         process_.endProcess();
     }
@@ -68,7 +69,7 @@ std::string ErpSettings::ObterArquivoIniServidor() const {
 
 std::string ErpSettings::LerCaminhoBancoDados() const {
     const std::string serverIni = ObterArquivoIniServidor();
-    const IniFile ini(serverIni);
+    const IniFile ini(utf8Path(serverIni));
     const std::string server = ini.readString("Database", "Servidor");
     const std::string location = ini.readString("Database", "path") + ini.readString("Database", "name");
     return trimmed(trimmed(server).empty() ? location : server + ":" + location);

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/text_file.h"
+#include "common/utf8_path.h"
 
 namespace velmora {
 
@@ -18,17 +19,17 @@ std::string NomeArquivoTrava(const std::string& programPath) {
 }
 
 bool ExisteArquivoTrava(const std::string& programPath, const std::string& folder) {
-    return fs::exists(folder + NomeArquivoTrava(programPath));
+    return fs::exists(utf8Path(folder + NomeArquivoTrava(programPath)));
 }
 
 void CriarArquivoTrava(const std::string& programPath, const std::string& folder) {
-    writeTextFile(folder + NomeArquivoTrava(programPath),
+    writeTextFile(utf8Path(folder + NomeArquivoTrava(programPath)),
                   {"Este arquivo indica que o monitor " + programPath + " está em execução."});
 }
 
 void ExcluirArquivoTrava(const std::string& programPath, const std::string& folder) {
     std::error_code ignored;
-    fs::remove(folder + NomeArquivoTrava(programPath), ignored);
+    fs::remove(utf8Path(folder + NomeArquivoTrava(programPath)), ignored);
 }
 
 }  // namespace velmora

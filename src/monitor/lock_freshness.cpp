@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "common/utf8_path.h"
+
 namespace velmora {
 
 namespace fs = std::filesystem;
@@ -18,7 +20,7 @@ class ProbeFile {
 public:
     explicit ProbeFile(const fs::path& beside)
         : path_(beside.parent_path() /
-                (beside.filename().string() + "." + std::to_string(::getpid()) + ".hora")) {
+                utf8Path(utf8Text(beside.filename()) + "." + std::to_string(::getpid()) + ".hora")) {
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
         out << '.';
         out.close();

@@ -10,6 +10,7 @@
 #include "common/clock.h"
 #include "common/connection.h"
 #include "common/sql_text.h"
+#include "common/utf8_path.h"
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
@@ -61,7 +62,7 @@ std::optional<std::string> missingSetting(const ResultSet& reports, std::size_t 
         return "Faltou informar a pasta para salvar o arquivo";
     }
     std::error_code error;
-    if (!ftp && !std::filesystem::is_directory(field("DS_PASTA_SALVAR").asString(), error)) {
+    if (!ftp && !std::filesystem::is_directory(utf8Path(field("DS_PASTA_SALVAR").asString()), error)) {
         return "Faltou criar a pasta para salvar o arquivo";
     }
     return std::nullopt;
@@ -126,7 +127,7 @@ void PublicationPass::publish(int reportId, const std::string& name, int reportK
     services_.DefinirSituacao(2);
     services_.ui().processPendingEvents();
 
-    const std::filesystem::path programFolder = services_.settings().programFolder();
+    const std::filesystem::path programFolder = utf8Path(services_.settings().programFolder());
     Connection& database = services_.database();
     if (reportKind == kSalesReport) {
         engine_.GerarPlanilhaVendas(reportId, companyId, nullptr, atMidnight(start), atMidnight(today), database,

@@ -13,6 +13,7 @@
 #include "common/file_error.h"
 #include "common/ftp_client.h"
 #include "common/platform_files.h"
+#include "common/utf8_path.h"
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
@@ -64,7 +65,7 @@ fs::path existingWorkbook(const fs::path& programFolder, const std::string& repo
     std::error_code error;
     if (!fs::is_regular_file(workbook, error)) {
         throw std::runtime_error("A planilha do relatório " + reportName + " não foi encontrada em " +
-                                 workbook.string() + "; o relatório não foi publicado.");
+                                 utf8Text(workbook) + "; o relatório não foi publicado.");
     }
     return workbook;
 }
@@ -132,8 +133,8 @@ void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     Connection& database = services_.database();
     const ResultSet row = reportRow(database, instrucaoEnvioFtp(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
-    const fs::path workbook = existingWorkbook(services_.settings().programFolder(), reportName);
-    const std::string remoteName = workbook.filename().string();
+    const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
+    const std::string remoteName = utf8Text(workbook.filename());
 
     services_.DefinirSituacao(kEnviandoParaFtp);
     const std::int64_t localSize = ObterTamanhoArquivo(workbook);
@@ -185,9 +186,9 @@ void PublishingTargets::SalvarPlanilhaPasta(int reportId) {
     Connection& database = services_.database();
     const ResultSet row = reportRow(database, instrucaoSalvarPasta(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
-    const fs::path workbook = existingWorkbook(services_.settings().programFolder(), reportName);
+    const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
     // Joined as written: the folder is expected to end with its separator.
-    const fs::path target = row.field(0, "DS_PASTA_SALVAR").asString() + reportName + ".xlsx";
+    const fs::path target = utf8Path(row.field(0, "DS_PASTA_SALVAR").asString() + reportName + ".xlsx");
     copyFileReplacing(workbook, target);
     GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
                             services_.clock());

@@ -1,6 +1,7 @@
 #include "reminders/reminder_message.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "common/text.h"
 #include "common/text_encoding.h"
 #include "common/text_file.h"
+#include "common/utf8_path.h"
 #include "reminders/email_address.h"
 
 namespace velmora {
@@ -93,20 +95,28 @@ std::optional<std::size_t> rowWithAddress(const ResultSet& rows) {
 
 }  // namespace
 
-std::string ObterPastaEmail(Connection& connection, Date today) {
-    const ResultSet rows = connection.query(" select tp.NM_PASTA_EMAIL from tab_parametro tp");
-    const std::string folder = rows.empty() ? std::string() : rows.field(0, "NM_PASTA_EMAIL").asString();
-    const std::string outbox = folder + kOutbox;
+void makeOutboxFolders(const std::string& emailFolder, Date today) {
+    const std::string outbox = emailFolder + kOutbox;
     const std::string reminders = outbox + kSeparator + kReminders;
     for (const std::string& path : {outbox, reminders, reminders + kSeparator + monthFolderName(today)}) {
         std::error_code ignored;
-        fs::create_directory(fs::path(path), ignored);
+        fs::create_directory(utf8Path(path), ignored);
     }
+}
+
+std::string emailFolderSetting(Connection& connection) {
+    const ResultSet rows = connection.query(" select tp.NM_PASTA_EMAIL from tab_parametro tp");
+    return rows.empty() ? std::string() : rows.field(0, "NM_PASTA_EMAIL").asString();
+}
+
+std::string ObterPastaEmail(Connection& connection, Date today) {
+    const std::string folder = emailFolderSetting(connection);
+    makeOutboxFolders(folder, today);
     return folder;
 }
 
-void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
-    const ResultSet rows = connection.query(documentStatement(documentId));
+void writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime started,
+                        const std::function<std::string(Date)>& emailFolderFor) {
     const std::optional<std::size_t> row = rowWithAddress(rows);
     if (!row) {
         return;
@@ -116,26 +126,30 @@ void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t do
         return;
     }
 
-    const DateTime started = clock.now();
     const Date today = dateOf(started);
     const std::string baseName =
         "Aviso de Vencto - " + std::to_string(documentId) + " - " + formatDateTime(started, "yyyymmddhhmmss");
-    const std::string emailFolder = ObterPastaEmail(connection, today);
+    const std::string emailFolder = emailFolderFor(today);
 
     const Placeholders placeholders(rows, *row);
     const std::string subject = placeholders.filled(rows.field(*row, "ds_assunto_email_aviso_vencto").asString());
     const std::string templatePath = emailFolder + kSeparator + "Textos" + kSeparator + "Email Aviso.txt";
-    const std::vector<std::string> body = splitLines(placeholders.filled(readTextFile(fs::path(templatePath))));
+    const std::vector<std::string> body = splitLines(placeholders.filled(readTextFile(utf8Path(templatePath))));
 
     const std::string bodyPath = monthFolder(emailFolder, today) + baseName + ".txt";
-    writeTextFileAtomically(fs::path(bodyPath), body);
-    writeTextFileAtomically(fs::path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
+    writeTextFileAtomically(utf8Path(bodyPath), body);
+    writeTextFileAtomically(utf8Path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
                             {
                                 singleLine("De: " + rows.field(*row, "nm_e_mail_emp").asString()),
                                 singleLine("Para: " + recipient),
                                 singleLine("Assunto: " + subject),
                                 singleLine("Corpo: " + bodyPath),
                             });
+}
+
+void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
+    writeReminderFiles(connection.query(documentStatement(documentId)), documentId, clock.now(),
+                       [&connection](Date today) { return ObterPastaEmail(connection, today); });
 }
 
 }  // namespace velmora

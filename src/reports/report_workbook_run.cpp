@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/file_error.h"
+#include "common/utf8_path.h"
 #include "reports/report_errors.h"
 #include "reports/workbook.h"
 #include "reports/workbook_file.h"
@@ -23,7 +24,7 @@ void prepareFolderAndFile(const fs::path& folder, const fs::path& file, const Wo
         if (!fs::is_directory(folder, error)) {
             fs::create_directories(folder, error);
             if (!fs::is_directory(folder, error)) {
-                throw std::runtime_error("Não pode ser Criado o Diretório " + folder.string());
+                throw std::runtime_error("Não pode ser Criado o Diretório " + utf8Text(folder));
             }
         }
         if (const int blocker = replaceBlocker(file)) {

@@ -9,6 +9,7 @@
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
 #include "common/platform_files.h"
+#include "common/utf8_path.h"
 
 namespace velmora {
 
@@ -34,7 +35,7 @@ int syncFile(const std::filesystem::path& path) {
 }  // namespace
 
 std::string workbookWriteError(const std::filesystem::path& workbook, const std::string& reason) {
-    return "Não foi possível gravar a planilha " + workbook.string() + ": " + reason;
+    return "Não foi possível gravar a planilha " + utf8Text(workbook) + ": " + reason;
 }
 
 int replaceBlocker(const std::filesystem::path& target) {
@@ -57,7 +58,7 @@ TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target
     const auto folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short, so that any target name that fits the folder leaves room for it.
-        auto candidate = folder / (".planilha." + randomSuffix() + ".tmp");
+        auto candidate = folder / utf8Path(".planilha." + randomSuffix() + ".tmp");
         if (const FileDescriptor file(platform::openFile(candidate, platform::OpenMode::CreateNew)); file.valid()) {
             path_ = std::move(candidate);
             return;

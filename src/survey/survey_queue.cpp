@@ -8,6 +8,7 @@
 
 #include "common/file_error.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 
 namespace velmora {
 
@@ -37,18 +38,18 @@ std::vector<fs::path> listSurveyQueue(const fs::path& folder) {
     fs::directory_iterator entries(folder, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         std::error_code typeError;
-        if (isSurveyFileName(entries->path().filename().string()) && entries->is_regular_file(typeError)) {
+        if (isSurveyFileName(utf8Text(entries->path().filename())) && entries->is_regular_file(typeError)) {
             queue.push_back(entries->path());
         }
     }
     if (error) {
-        throw std::runtime_error("Não foi possível ler a pasta de pesquisas " + folder.string() + ": " +
+        throw std::runtime_error("Não foi possível ler a pasta de pesquisas " + utf8Text(folder) + ": " +
                                  fileErrorReason(error.value()));
     }
     // Names that differ only in case still come in a fixed order.
     std::sort(queue.begin(), queue.end(), [](const fs::path& a, const fs::path& b) {
-        const std::string nameA = a.filename().string();
-        const std::string nameB = b.filename().string();
+        const std::string nameA = utf8Text(a.filename());
+        const std::string nameB = utf8Text(b.filename());
         return std::pair(toLowerAscii(nameA), nameA) < std::pair(toLowerAscii(nameB), nameB);
     });
     return queue;

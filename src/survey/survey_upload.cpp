@@ -11,6 +11,7 @@
 
 #include "common/clock.h"
 #include "common/ftp_client.h"
+#include "common/utf8_path.h"
 #include "survey/survey_host.h"
 #include "survey/survey_queue.h"
 
@@ -49,7 +50,7 @@ std::optional<fs::path> nextFile(const fs::path& folder, const std::set<fs::path
 // "ERRO" in front of the name takes the file out of the queue; an older file of that name is replaced.
 void setAside(const fs::path& file) {
     std::error_code ignored;
-    fs::rename(file, file.parent_path() / ("ERRO" + file.filename().string()), ignored);
+    fs::rename(file, file.parent_path() / utf8Path("ERRO" + utf8Text(file.filename())), ignored);
 }
 
 // What arrived of a broken transfer is no answer the maker can read.
@@ -64,7 +65,7 @@ void deletePartialCopy(FtpClient& ftp, const std::string& remoteName) {
 
 void SurveyUpload::EnviarPesquisas() {
     const std::string dataFolder = host_.ObterPastaDadosServidor();
-    const fs::path folder = dataFolder + "PESQUISA";
+    const fs::path folder = utf8Path(dataFolder + "PESQUISA");
     createSurveyFolder(folder, dataFolder);
 
     std::set<fs::path> taken;
@@ -73,7 +74,7 @@ void SurveyUpload::EnviarPesquisas() {
     while (file) {
         taken.insert(*file);
         host_.processPendingEvents();
-        host_.setProcessingText(file->filename().string());
+        host_.setProcessingText(utf8Text(file->filename()));
         host_.setObservationText("");
 
         const SurveyUploadResult result = EnviarArquivoPesquisa(*file);
@@ -97,7 +98,7 @@ void SurveyUpload::EnviarPesquisas() {
 }
 
 SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
-    const std::string remoteName = file.filename().string();
+    const std::string remoteName = utf8Text(file.filename());
     std::int64_t localSize = 0;
     try {
         localSize = host_.ObterTamanhoArquivo(file);

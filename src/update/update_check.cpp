@@ -8,6 +8,7 @@
 #include "common/file_time.h"
 #include "common/ini_file.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "update/desktop_shortcut.h"
 #include "update/process_launcher.h"
 #include "update/update_host.h"
@@ -23,7 +24,7 @@ constexpr const char* kMessageTitle = "Aviso do Sistema";
 
 bool fileExists(const std::string& path) {
     std::error_code ignored;
-    return fs::exists(path, ignored);
+    return fs::exists(utf8Path(path), ignored);
 }
 
 // To the second, as the times compare once written out as date and time text.
@@ -44,9 +45,9 @@ UpdateCheck::UpdateCheck(fs::path programPath, UpdateHost& host, ProcessLauncher
 
 void UpdateCheck::PrepararAtualizador(const std::string& /*databaseName*/, const std::string& serverIniPath) {
     serverIniPath_ = serverIniPath;
-    programFileName_ = programPath_.filename().string();
+    programFileName_ = utf8Text(programPath_.filename());
     updateFolder_ = updateFolderFor(serverIniPath);
-    programFolder_ = programPath_.parent_path().string();
+    programFolder_ = utf8Text(programPath_.parent_path());
 }
 
 std::string UpdateCheck::updaterCommandLine() const {
@@ -54,11 +55,11 @@ std::string UpdateCheck::updaterCommandLine() const {
 }
 
 std::string UpdateCheck::inProgramFolder(const std::string& name) const {
-    return (fs::path(programFolder_) / name).string();
+    return utf8Text(utf8Path(programFolder_) / utf8Path(name));
 }
 
 std::string UpdateCheck::inUpdateFolder(const std::string& name) const {
-    return (fs::path(updateFolder_.value_or("")) / name).string();
+    return utf8Text(utf8Path(updateFolder_.value_or("")) / utf8Path(name));
 }
 
 void UpdateCheck::showBox(const std::string& text, UpdateMessageIcon icon) { host_.showMessageBox(kMessageTitle, text, icon); }
@@ -72,7 +73,7 @@ void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
     }
     if (updateFolder_) {
         std::error_code ignored;
-        fs::create_directory(*updateFolder_, ignored);
+        fs::create_directory(utf8Path(*updateFolder_), ignored);
     }
     TratarArquivosExec();
     if (!updateFolder_) {
@@ -99,7 +100,7 @@ void UpdateCheck::compareProgramFiles() {
         failUpdate(programFileName_);
         return;
     }
-    if (writeTimeToTheSecond(programPath_) == writeTimeToTheSecond(copy)) {
+    if (writeTimeToTheSecond(programPath_) == writeTimeToTheSecond(utf8Path(copy))) {
         return;
     }
     const std::string updater = inUpdateFolder(kUpdaterFileName);
@@ -111,7 +112,7 @@ void UpdateCheck::compareProgramFiles() {
                                  ". A atualização será feita automaticamente. Aguarde...",
                              false, true);
     host_.handingOver();
-    launcher_.startDetached(updater, commandLineWords(updaterCommandLine()));
+    launcher_.startDetached(utf8Path(updater), commandLineWords(updaterCommandLine()));
     // The updater replaces this program's file: nothing of it may stay running.
     host_.endProcess();
 }
@@ -129,38 +130,38 @@ void UpdateCheck::TratarArquivosExec() {
     std::error_code ignored;
     if (fileExists(markerIni)) {
         CriarAtalhoDesktop();
-        fs::remove(marker, ignored);
+        fs::remove(utf8Path(marker), ignored);
         if (programFileName_ == "velmoraEmpresa.exe" || programFileName_ == "velmoraEmpresa4.exe") {
             CopiarProgramasPastaMestre();
         }
-        fs::remove(markerIni, ignored);
+        fs::remove(utf8Path(markerIni), ignored);
     }
-    fs::remove(marker, ignored);
+    fs::remove(utf8Path(marker), ignored);
 }
 
 void UpdateCheck::CriarAtalhoDesktop() {
     const fs::path desktop = desktopFolder_.empty() ? userDesktopFolder() : desktopFolder_;
     const std::string name = withoutExeExtension(programFileName_);
-    writeDesktopShortcut(desktop / desktopShortcutFileName(programFileName_), "Novo " + name, name, programPath_);
+    writeDesktopShortcut(desktop / utf8Path(desktopShortcutFileName(programFileName_)), "Novo " + name, name, programPath_);
 }
 
 void UpdateCheck::CopiarProgramasPastaMestre() {
     const std::string master =
-        IniFile(inProgramFolder(execMarkerIniFileName(programFileName_))).readString("configuracao", "pastamestre");
+        IniFile(utf8Path(inProgramFolder(execMarkerIniFileName(programFileName_)))).readString("configuracao", "pastamestre");
     // Without a master folder there is nothing to copy (the bare pattern would name the root folder).
     if (master.empty() || !updateFolder_) {
         return;
     }
     std::error_code error;
-    for (fs::directory_iterator entry(master, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+    for (fs::directory_iterator entry(utf8Path(master), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = utf8Text(entry->path().filename());
         std::error_code ignored;
         if (!isExeFileName(name) || !entry->is_regular_file(ignored)) {
             continue;
         }
         const std::string target = inUpdateFolder(name);
         if (!fileExists(target)) {
-            fs::copy_file(entry->path(), target, fs::copy_options::overwrite_existing, ignored);
+            fs::copy_file(entry->path(), utf8Path(target), fs::copy_options::overwrite_existing, ignored);
         }
     }
 }

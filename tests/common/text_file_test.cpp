@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8_path.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 
@@ -54,7 +55,7 @@ TEST_P(TextFileWriteTest, NoLinesGiveAnEmptyFile) {
 TEST_P(TextFileWriteTest, AMissingFolderIsReportedWithTheFileNameAndLeavesNothingBehind) {
     const auto path = folder_ / "Caixa de Sa\u00edda" / "x.cfe";
     const std::string message = messageOf([&] { GetParam()(path, {"linha"}); });
-    EXPECT_EQ(message.rfind("Não foi possível gravar o arquivo " + path.string() + ": ", 0), 0u) << message;
+    EXPECT_EQ(message.rfind("Não foi possível gravar o arquivo " + utf8Text(path) + ": ", 0), 0u) << message;
     EXPECT_TRUE(namesIn(folder_.path()).empty());
 }
 
@@ -66,7 +67,7 @@ TEST(TextFileAtomicTest, AFailedRenameRemovesTheTemporaryFile) {
     const auto target = folder / "ocupado";
     std::filesystem::create_directory(target);  // a file cannot take a folder's place
     const std::string message = messageOf([&] { writeTextFileAtomically(target, {"linha"}); });
-    EXPECT_NE(message.find(target.string()), std::string::npos) << message;
+    EXPECT_NE(message.find(utf8Text(target)), std::string::npos) << message;
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"ocupado"});
 }
 
@@ -118,7 +119,7 @@ TEST(TextFileReadTest, ErrorsNameTheFile) {
     ScratchFolder folder;
     for (const auto& path : {folder / "faltando.txt", folder.path()}) {
         const std::string message = messageOf([&] { readTextFile(path); });
-        EXPECT_EQ(message.rfind("Não foi possível ler o arquivo " + path.string() + ": ", 0), 0u) << message;
+        EXPECT_EQ(message.rfind("Não foi possível ler o arquivo " + utf8Text(path) + ": ", 0), 0u) << message;
     }
     EXPECT_THROW(readFirstLine(folder / "faltando.txt"), std::runtime_error);
 }

@@ -8,9 +8,10 @@
 #include <iterator>
 #include <thread>
 
+#include "common/utf8_path.h"
 #include "monitor/instance_lock.h"
-#include "support/scratch_folder.h"
 #include "support/file_bytes.h"
+#include "support/scratch_folder.h"
 
 namespace velmora {
 namespace {
@@ -28,7 +29,7 @@ void backdate(const fs::path& path, std::chrono::seconds age) {
 
 TEST(LockFreshness, TheAgeIsMeasuredAgainstTheFoldersOwnClockAndLeavesNothingBehind) {
     ScratchFolder folder;
-    const std::string dados = folder.path().string() + kSeparator;
+    const std::string dados = utf8Text(folder.path()) + kSeparator;
     CriarArquivoTrava(kSeparator + "erp" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
 
@@ -61,7 +62,7 @@ TEST(LockFreshness, AFolderThatCannotTakeAProbeGivesNoAge) {
 
 TEST(LockFreshness, RefreshingKeepsTheBytesAndNeverCreatesALock) {
     ScratchFolder folder;
-    const std::string dados = folder.path().string() + kSeparator;
+    const std::string dados = utf8Text(folder.path()) + kSeparator;
     CriarArquivoTrava(kSeparator + "Gestão" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
     const std::string before = test::readBytes(lock);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8_path.h"
+
 namespace velmora::test {
 
 // The file's bytes as they are on disk; empty for a file that cannot be read.
@@ -25,7 +27,7 @@ inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     if (std::filesystem::is_directory(folder)) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
+            names.push_back(utf8Text(entry.path().filename()));
         }
     }
     std::sort(names.begin(), names.end());

@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "common/utf8_path.h"
+
 namespace velmora {
 
 // A fresh folder under the system's temporary folder, removed with its content afterwards.
@@ -15,7 +17,7 @@ public:
     ScratchFolder() {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() /
-                ("velmora-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+                utf8Path("velmora-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
     ~ScratchFolder() {
@@ -26,7 +28,7 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / utf8Path(name); }
 
 private:
     std::filesystem::path path_;

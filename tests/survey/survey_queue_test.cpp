@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/scratch_folder.h"
+#include "common/utf8_path.h"
 #include "survey/survey_queue.h"
 
 namespace velmora {
@@ -39,7 +40,7 @@ TEST(SurveyQueue, ListsOnlyFilesInNameOrderWithoutRegardToCase) {
     std::vector<std::string> names;
     for (const fs::path& file : listSurveyQueue(folder.path())) {
         EXPECT_EQ(file.parent_path(), folder.path());
-        names.push_back(file.filename().string());
+        names.push_back(utf8Text(file.filename()));
     }
     // Where the file system ignores case (Windows), "PQS_a.txt" was written into "PQS_A.txt".
     std::vector<std::string> expected{"PQS_A.txt", "PQS_a.txt", "PQS_b.txt", "pqs_C.txt"};
