@@ -35,3 +35,4 @@ velmora_windows_tests(win32_window_tests velmora_monitor_window
   win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)
 add_executable(win32_window_demo win32/win32_window_demo.cpp)
 target_link_libraries(win32_window_demo PRIVATE velmora_monitor_window)
+include(${CMAKE_CURRENT_SOURCE_DIR}/parity/parity_tests.cmake)

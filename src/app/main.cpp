@@ -2,16 +2,12 @@
 #include <QMetaObject>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
+#include "app/monitor_program.h"
 #include "app/termination_request.h"
 #include "common/clock.h"
 #include "monitor/main_window.h"
-#include "monitor/monitor.h"
-#include "monitor/monitor_update_host.h"
 #include "monitor/process_control.h"
-#include "update/process_launcher.h"
-#include "update/update_check.h"
 
 namespace {
 
@@ -46,13 +42,9 @@ int main(int argc, char* argv[]) {
     velmora::SystemClock clock;
     ApplicationProcess process;
     velmora::MainWindow window(clock);
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
-    velmora::MonitorUpdateHost updateHost(window, process);
-    velmora::DetachedProcessLauncher launcher;
-    velmora::UpdateCheck update(program, updateHost, launcher);
-    velmora::Monitor monitor(program, window, process, clock, update);
+    velmora::MonitorProgram program(window, process, clock);
+    velmora::Monitor& monitor = program.monitor();
     window.attach(monitor);
-    updateHost.setHandOverStep([&monitor] { monitor.releaseLockForUpdate(); });
     velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
     monitor.FormCreate();
     if (!process.quitRequested()) {

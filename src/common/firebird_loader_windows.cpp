@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <filesystem>
-#include <string>
+
+#include "common/platform_files.h"
 
 namespace velmora {
 
@@ -11,23 +11,11 @@ namespace {
 
 using MasterEntry = Firebird::IMaster*(ISC_EXPORT*)();
 
-std::filesystem::path programFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return std::filesystem::path(path).parent_path();
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 }  // namespace
 
 // The ERP's own client first (beside the monitor in its program folder), then the system's search order.
 Firebird::IMaster* loadFirebirdClient() {
-    HMODULE client = ::LoadLibraryW((programFolder() / L"fbclient.dll").c_str());
+    HMODULE client = ::LoadLibraryW((platform::runningProgramFile().parent_path() / L"fbclient.dll").c_str());
     if (client == nullptr) {
         client = ::LoadLibraryW(L"fbclient.dll");
     }

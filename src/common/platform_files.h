@@ -38,5 +38,7 @@ int replaceFile(const std::filesystem::path& from, const std::filesystem::path& 
 void removeFile(const std::filesystem::path& path) noexcept;
 // Makes a rename in the folder durable where the system needs it; best effort.
 void flushFolder(const std::filesystem::path& folder) noexcept;
+// The full path of the program file this process runs.
+std::filesystem::path runningProgramFile();
 
 }  // namespace velmora::platform

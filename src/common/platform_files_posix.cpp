@@ -70,4 +70,6 @@ void flushFolder(const std::filesystem::path& folder) noexcept {
     }
 }
 
+std::filesystem::path runningProgramFile() { return std::filesystem::read_symlink("/proc/self/exe"); }
+
 }  // namespace velmora::platform

@@ -12,7 +12,6 @@ namespace {
 constexpr int kOuterWidth = 540;
 constexpr int kOuterHeightPlain = 80;
 constexpr int kOuterHeightConfirmation = 200;
-constexpr std::chrono::milliseconds kShownFor{5000};
 
 // Outer sizes count the frame; Qt sizes the client area, so the frame is taken off when the platform has one.
 void setOuterSize(QWidget& window, int width, int height) {
@@ -55,7 +54,8 @@ void GenericMessageWindow::applyOuterSize() {
     panel_->setGeometry(0, height() - 40, width(), 40);
 }
 
-void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock) {
+void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                     std::chrono::milliseconds shownFor) {
     auto* window = new GenericMessageWindow(QString::fromStdString(text), confirmation);  // deletes itself on close
     window->show();
     window->raise();
@@ -64,7 +64,7 @@ void MostrarMensagem(const std::string& text, bool confirmation, bool closeByIts
     QApplication::processEvents();
     window->applyOuterSize();  // a window manager may frame it only now
     if (closeByItself) {
-        clock.sleep(kShownFor);
+        clock.sleep(shownFor);
         window->close();
     }
 }

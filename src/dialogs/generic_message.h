@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <string>
 
 namespace velmora {
@@ -32,8 +33,12 @@ private:
     QPushButton* btnOk_;
 };
 
-// Shows the window modeless. With closeByItself it stays 5 seconds (the thread waits, as the notice is meant to
+// How long a message that closes by itself stays up.
+constexpr std::chrono::milliseconds kGenericMessageShownFor{5000};
+
+// Shows the window modeless. With closeByItself it stays shownFor (the thread waits, as the notice is meant to
 // hold start-up back) and closes; otherwise it stays until OK, or until the program ends.
-void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock);
+void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                     std::chrono::milliseconds shownFor = kGenericMessageShownFor);
 
 }  // namespace velmora

@@ -17,7 +17,6 @@ constexpr int kOuterHeightPlain = 80;
 constexpr int kOuterHeightConfirmation = 200;
 constexpr int kPanelHeight = 40;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION;  // no WS_CLIPCHILDREN: the panel leaves its inside to the window
-constexpr std::chrono::milliseconds kShownFor{5000};
 // Often enough that the waiting window never looks hung to the system.
 constexpr std::chrono::milliseconds kRepaintEvery{100};
 
@@ -102,7 +101,8 @@ void repaintPending() {
 
 }  // namespace
 
-void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock) {
+void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                          std::chrono::milliseconds shownFor) {
     UniqueWindow window = createMessageWindow(widen(text), confirmation);
     if (window) {
         ShowWindow(window.get(), SW_SHOWNORMAL);
@@ -117,8 +117,8 @@ void MostrarMensagemWin32(const std::string& text, bool confirmation, bool close
         static_cast<void>(window.release());  // lives on until OK destroys it, or until the program ends
         return;
     }
-    for (std::chrono::milliseconds waited{0}; waited < kShownFor; waited += kRepaintEvery) {
-        clock.sleep(std::min(kRepaintEvery, kShownFor - waited));
+    for (std::chrono::milliseconds waited{0}; waited < shownFor; waited += kRepaintEvery) {
+        clock.sleep(std::min(kRepaintEvery, shownFor - waited));
         repaintPending();
     }
 }

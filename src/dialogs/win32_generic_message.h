@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace velmora {
@@ -14,10 +15,14 @@ enum Win32GenericMessageControl : int {
     kGenericMessageOkButton = 104,   // btnOk
 };
 
+// How long a message that closes by itself stays up.
+constexpr std::chrono::milliseconds kGenericMessageShownFor{5000};
+
 // The generic message window ("Aviso do Sistema"), shown modeless. With closeByItself the call returns after the
-// window has been up for 5 seconds of the clock and has closed; the window keeps being painted meanwhile, while
+// window has been up for shownFor of the clock and has closed; the window keeps being painted meanwhile, while
 // clicks and timer ticks wait. Otherwise the call returns at once: with the confirmation the window stays until its
 // box is ticked and OK pressed, without it until the program ends.
-void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock);
+void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                          std::chrono::milliseconds shownFor = kGenericMessageShownFor);
 
 }  // namespace velmora

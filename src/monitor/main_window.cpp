@@ -248,6 +248,11 @@ void MainWindow::showGenericMessage(const std::string& text, bool confirmation, 
     MostrarMensagem(text, confirmation, closeByItself, clock_);
 }
 
+void MainWindow::showClosingNotice(const std::string& text, std::chrono::seconds shownFor) {
+    trace("Aviso", text);
+    MostrarMensagem(text, false, true, clock_, shownFor);
+}
+
 void MainWindow::setCycleTimerActive(bool active) {
     if (active) {
         Timer1_.start();

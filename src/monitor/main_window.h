@@ -35,6 +35,7 @@ public:
     void processPendingEvents() override;
     void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) override;
     void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override;
+    void showClosingNotice(const std::string& text, std::chrono::seconds shownFor) override;
     void setCycleTimerActive(bool active) override;
     void setDisconnectTimerActive(bool active) override;
     void showReports(const std::vector<ReportRow>& rows) override;

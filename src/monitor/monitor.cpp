@@ -1,13 +1,16 @@
 #include "monitor/monitor.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
 #include "common/clock.h"
 #include "common/file_time.h"
+#include "common/firebird_loader.h"
 #include "common/ptbr_format.h"
 #include "common/text.h"
 #include "common/text_file.h"
+#include "common/utf8_path.h"
 #include "monitor/cycle_jobs.h"
 #include "monitor/instance_lock.h"
 #include "monitor/lock_freshness.h"
@@ -25,6 +28,7 @@ namespace fs = std::filesystem;
 namespace {
 constexpr const char* kUserName = "sysdba";
 constexpr const char* kPassword = "plorvatec";
+constexpr std::chrono::seconds kClientMissingNoticeFor{30};
 }  // namespace
 
 namespace {
@@ -44,10 +48,10 @@ private:
 // First line of the disconnect flag in `folder`; empty when there is no folder or no flag. Throws when the
 // flag is there but cannot be read.
 std::string readDisconnectFlag(const std::string& folder) {
-    if (!fs::is_directory(folder)) {
+    if (!fs::is_directory(utf8Path(folder))) {
         return {};
     }
-    const std::string flag = folder + kDisconnectFlagName;
+    const fs::path flag = utf8Path(folder + kDisconnectFlagName);
     return fs::exists(flag) ? readFirstLine(flag) : std::string{};
 }
 
@@ -55,7 +59,7 @@ std::string readDisconnectFlag(const std::string& folder) {
 
 Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, Clock& clock, UpdateCheck& update,
                  JobsFactory jobs)
-    : programPath_(programPath.string()),
+    : programPath_(utf8Text(programPath)),
       ui_(ui),
       process_(process),
       clock_(clock),
@@ -93,7 +97,7 @@ void Monitor::FormCreate() {
 
 void Monitor::checkInstanceLock() {
     const std::string folder = settings_.ObterPastaDadosServidor();  // one look-up, so a missing INI is told once
-    const fs::path lockFile = folder + NomeArquivoTrava(programPath_);
+    const fs::path lockFile = utf8Path(folder + NomeArquivoTrava(programPath_));
     if (ExisteArquivoTrava(programPath_, folder)) {
         // A lock that its monitor stopped refreshing was left behind by one that no longer runs.
         const auto age = lockFileAge(lockFile);
@@ -101,9 +105,10 @@ void Monitor::checkInstanceLock() {
             ui_.showGenericMessage(
                 "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
             process_.requestQuit();
+            anotherMonitorRuns_ = true;
             return;
         }
-        lockNotice_ = "O arquivo de trava " + lockFile.string() + " estava sem atualização havia " +
+        lockNotice_ = "O arquivo de trava " + utf8Text(lockFile) + " estava sem atualização havia " +
                       std::to_string(std::chrono::round<std::chrono::minutes>(*age).count()) +
                       " minutos e foi assumido por este monitor.";
     }
@@ -122,7 +127,7 @@ void Monitor::ExibirVersao() {
     // Build time to the minute; a build made exactly at midnight still shows its time.
     std::string built;
     try {
-        built = formatDateTime(fileModificationTime(programPath_), "dd/mm/yyyy hh:mm");
+        built = formatDateTime(fileModificationTime(utf8Path(programPath_)), "dd/mm/yyyy hh:mm");
     } catch (const std::exception&) {
     }
     ui_.setVersionText("Versão: " + built);
@@ -135,6 +140,13 @@ void Monitor::ConectarBancoDados(const std::string& connectionText) {
         connection_->open();
         update_.PrepararAtualizador(connection_->databaseName(), settings_.ObterArquivoIniServidor());
         connection_->close();
+    } catch (const FirebirdClientMissing& missing) {
+        // Without a client nothing can work; the user is told why before the program ends (unless it is ending
+        // anyway, as another monitor runs: that notice was the one to see).
+        if (!anotherMonitorRuns_) {
+            ui_.showClosingNotice(missing.what(), kClientMissingNoticeFor);
+        }
+        EncerrarProcesso();
     } catch (const std::exception&) {
         EncerrarProcesso();
     }

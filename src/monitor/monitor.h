@@ -95,6 +95,7 @@ private:
     std::unique_ptr<MonitorJobs> jobs_;
     std::unique_ptr<LockRefresher> lockRefresher_;
     std::string lockNotice_;  // told in "Observações:" once start-up is through
+    bool anotherMonitorRuns_ = false;  // start-up found a fresh lock and goes on only to its end
 
     bool running_ = false;
     bool checkingFlag_ = false;  // also while a message box of that check is open

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
     virtual void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) = 0;
     // The generic message window (MostrarMensagem); with closeByItself it returns after its 5 seconds.
     virtual void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) = 0;
+    // The same window without controls, up for `shownFor` and closed; for a notice the program ends after, so that
+    // an unattended start does not hang on it.
+    virtual void showClosingNotice(const std::string& text, std::chrono::seconds shownFor) = 0;
 
     virtual void setCycleTimerActive(bool active) = 0;       // Timer1; switching it on restarts its minute
     virtual void setDisconnectTimerActive(bool active) = 0;  // Timer2

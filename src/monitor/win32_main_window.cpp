@@ -357,6 +357,12 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
             return 0;
         }
         break;
+    case WM_ENDSESSION:
+        // Logging off or shutting down ends the monitor the orderly way: its lock goes with it.
+        if (wParam != FALSE) {
+            fire(&WindowEvents::Sair1Click);
+        }
+        return 0;
     case WM_CLOSE:
         hideWindow();  // closing never ends the program
         return 0;
@@ -572,6 +578,11 @@ void Win32MainWindow::showMessageBox(const std::string& title, const std::string
 void Win32MainWindow::showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) {
     trace("Aviso", text);
     MostrarMensagemWin32(text, confirmation, closeByItself, clock_);
+}
+
+void Win32MainWindow::showClosingNotice(const std::string& text, std::chrono::seconds shownFor) {
+    trace("Aviso", text);
+    MostrarMensagemWin32(text, false, true, clock_, shownFor);
 }
 
 void Win32MainWindow::setCycleTimerActive(bool active) {

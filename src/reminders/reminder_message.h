@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/date_time.h"
@@ -9,11 +10,21 @@ namespace velmora {
 
 class Clock;
 class Connection;
+class ResultSet;
 
 // The ERP's e-mail folder NM_PASTA_EMAIL, as stored (it ends with a separator). Makes sure that the outbox
 // folders for the month of `today` exist; a folder that cannot be made shows later as a file that cannot be
 // written.
 std::string ObterPastaEmail(Connection& connection, Date today);
+
+// The outbox folders for the month of `today` below the e-mail folder; one that cannot be made shows later as a
+// file that cannot be written.
+void makeOutboxFolders(const std::string& emailFolder, Date today);
+
+// The reminder's files from the rows of its document (as the document statement delivers them), written at
+// `started`. The e-mail folder is asked for only when there is something to write; it gets the day's folders.
+void writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime started,
+                        const std::function<std::string(Date)>& emailFolderFor);
 
 // Writes the due-date reminder of one financial document into the outbox: the body (the template with the
 // document's values) in the month folder, then the control file that names it. Writes nothing when the

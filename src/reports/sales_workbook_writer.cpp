@@ -3,11 +3,12 @@
 #include <vector>
 
 #include "common/connection.h"
+#include "common/utf8_path.h"
 #include "reports/erp_masks.h"
 #include "reports/interactive_session.h"
 #include "reports/report_errors.h"
 #include "reports/report_workbook_run.h"
-#include "reports/sales_cell_rule.h"
+#include "reports/sales_sheet.h"
 #include "reports/workbook.h"
 
 namespace velmora {
@@ -38,37 +39,17 @@ void checkReportName(std::string_view name) {
     }
 }
 
-void writeHeader(Workbook& workbook, Connection& connection, int reportId) {
+std::vector<std::string> columnLegends(Connection& connection, int reportId) {
     const ResultSet columns = connection.query(
         " select trc.id_relatorio_campo, trc.no_coluna, frc.ds_legenda_coluna from tab_relatorio_coluna trc left "
         "join fix_relatorio_campo frc on (trc.id_relatorio_campo = frc.id_relatorio_campo) where trc.id_relatorio = " +
         std::to_string(reportId) + " order by trc.no_coluna");
     const std::size_t legend = columns.columnIndex("ds_legenda_coluna");
+    std::vector<std::string> legends;
     for (std::size_t i = 0; i < columns.rowCount(); ++i) {
-        const int column = static_cast<int>(i) + 1;
-        workbook.setText(1, column, columns.field(i, legend).asString());
-        workbook.setBold(1, column, true);
+        legends.push_back(columns.field(i, legend).asString());
     }
-}
-
-// "TOTAL:" in column 1, then the sum of the data rows in every summable column, all bold. Without data rows
-// the sums are 0: a formula over no rows would refer to its own cell.
-void writeTotals(Workbook& workbook, int row, std::size_t dataRows, const std::vector<SalesCellRule>& rules) {
-    workbook.setText(row, 1, "TOTAL:");
-    workbook.setBold(row, 1, true);
-    const std::string formula = "=SUM(R[-" + std::to_string(dataRows) + "]C:R[-1]C)";
-    for (std::size_t i = 0; i < rules.size(); ++i) {
-        if (!rules[i].summable) {
-            continue;
-        }
-        const int column = static_cast<int>(i) + 1;
-        if (dataRows > 0) {
-            workbook.setFormulaR1C1(row, column, formula);
-        } else {
-            workbook.setNumber(row, column, 0.0);
-        }
-        workbook.setBold(row, column, true);
-    }
+    return legends;
 }
 
 void writeSheet(Workbook& workbook, int reportId, const std::string& statement, Connection& connection,
@@ -77,25 +58,7 @@ void writeSheet(Workbook& workbook, int reportId, const std::string& statement, 
     stopWatchedRunWithoutRows(rows.empty(), interactive);
     startRowProgress(interactive, rows.rowCount());
     const ErpMasks masks = readErpMasks(connection);
-    writeHeader(workbook, connection, reportId);
-
-    std::vector<SalesCellRule> rules;
-    rules.reserve(rows.columnCount());
-    for (const ColumnInfo& column : rows.columns()) {
-        rules.push_back(salesCellRule(column, masks.quantity, masks.value));
-    }
-    int row = 2;
-    for (std::size_t r = 0; r < rows.rowCount(); ++r, ++row) {
-        for (std::size_t c = 0; c < rules.size(); ++c) {
-            writeSalesCell(workbook, row, static_cast<int>(c) + 1, rows.field(r, c), rules[c]);
-        }
-        if (interactive != nullptr) {
-            interactive->progresso().AvancarProgresso();
-        }
-    }
-    if (totalsOn) {
-        writeTotals(workbook, row, rows.rowCount(), rules);
-    }
+    writeSalesSheet(workbook, columnLegends(connection, reportId), rows, masks, totalsOn, interactive);
 }
 
 }  // namespace
@@ -104,7 +67,7 @@ fs::path workbookFolder(const fs::path& programFolder) { return programFolder / 
 
 fs::path workbookPath(const fs::path& programFolder, std::string_view reportName) {
     checkReportName(reportName);
-    return workbookFolder(programFolder) / (std::string(reportName) + ".xlsx");
+    return workbookFolder(programFolder) / utf8Path(std::string(reportName) + ".xlsx");
 }
 
 std::string InverterSeparadores(std::string_view mask) {

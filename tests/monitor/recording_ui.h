@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "monitor/monitor_ui.h"
@@ -53,6 +55,9 @@ public:
         genericMessageConfirmation = confirmation;
         genericMessageClosesByItself = closeByItself;
     }
+    void showClosingNotice(const std::string& text, std::chrono::seconds shownFor) override {
+        closingNotices.push_back({text, shownFor});
+    }
     void setCycleTimerActive(bool active) override { cycleTimer = active; }
     void setDisconnectTimerActive(bool active) override { disconnectTimer = active; }
     void showReports(const std::vector<ReportRow>& rows) override {
@@ -88,6 +93,7 @@ public:
     std::vector<std::string> genericMessages;
     bool genericMessageConfirmation = false;
     bool genericMessageClosesByItself = false;
+    std::vector<std::pair<std::string, std::chrono::seconds>> closingNotices;
     bool cycleTimer = false;
     bool disconnectTimer = true;  // runs from the creation of the window
     std::vector<ReportRow> reports;

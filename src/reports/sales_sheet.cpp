@@ -1,0 +1,61 @@
+#include "reports/sales_sheet.h"
+
+#include "common/result_set.h"
+#include "reports/interactive_session.h"
+#include "reports/sales_cell_rule.h"
+#include "reports/workbook.h"
+
+namespace velmora {
+
+namespace {
+
+// "TOTAL:" in column 1, then the sum of the data rows in every summable column, all bold. Without data rows
+// the sums are 0: a formula over no rows would refer to its own cell.
+void writeTotals(Workbook& workbook, int row, std::size_t dataRows, const std::vector<SalesCellRule>& rules) {
+    workbook.setText(row, 1, "TOTAL:");
+    workbook.setBold(row, 1, true);
+    const std::string formula = "=SUM(R[-" + std::to_string(dataRows) + "]C:R[-1]C)";
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (!rules[i].summable) {
+            continue;
+        }
+        const int column = static_cast<int>(i) + 1;
+        if (dataRows > 0) {
+            workbook.setFormulaR1C1(row, column, formula);
+        } else {
+            workbook.setNumber(row, column, 0.0);
+        }
+        workbook.setBold(row, column, true);
+    }
+}
+
+}  // namespace
+
+void writeSalesSheet(Workbook& workbook, const std::vector<std::string>& legends, const ResultSet& rows,
+                     const ErpMasks& masks, bool totalsOn, InteractiveSession* interactive) {
+    for (std::size_t i = 0; i < legends.size(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        workbook.setText(1, column, legends[i]);
+        workbook.setBold(1, column, true);
+    }
+
+    std::vector<SalesCellRule> rules;
+    rules.reserve(rows.columnCount());
+    for (const ColumnInfo& column : rows.columns()) {
+        rules.push_back(salesCellRule(column, masks.quantity, masks.value));
+    }
+    int row = 2;
+    for (std::size_t r = 0; r < rows.rowCount(); ++r, ++row) {
+        for (std::size_t c = 0; c < rules.size(); ++c) {
+            writeSalesCell(workbook, row, static_cast<int>(c) + 1, rows.field(r, c), rules[c]);
+        }
+        if (interactive != nullptr) {
+            interactive->progresso().AvancarProgresso();
+        }
+    }
+    if (totalsOn) {
+        writeTotals(workbook, row, rows.rowCount(), rules);
+    }
+}
+
+}  // namespace velmora
