@@ -26,7 +26,8 @@ velmora_windows_tests(common_tests_windows ""
   common/ptbr_format_test.cpp
   common/firebird_loader_test.cpp)
 velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp)
-velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp)
+velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp
+  reminders/non_business_days_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)
 velmora_windows_tests(update_tests_windows velmora_update update/update_paths_test.cpp)
 velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_freshness_test.cpp)
@@ -36,3 +37,32 @@ velmora_windows_tests(win32_window_tests velmora_monitor_window
 add_executable(win32_window_demo win32/win32_window_demo.cpp)
 target_link_libraries(win32_window_demo PRIVATE velmora_monitor_window)
 include(${CMAKE_CURRENT_SOURCE_DIR}/parity/parity_tests.cmake)
+
+# Tests against the FTP server of this machine (a Linux program), started for them as a CTest fixture.
+set(FTP_FIXTURE_FOLDER ${CMAKE_BINARY_DIR}/ftp-fixture)
+string(REPLACE "/" "\\" _ftp_fixture_windows "Z:${FTP_FIXTURE_FOLDER}")
+add_test(NAME FtpServer.Start
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_fixture start ${FTP_FIXTURE_FOLDER} velmora s3nh@-Secreta)
+add_test(NAME FtpServer.Stop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_fixture stop ${FTP_FIXTURE_FOLDER})
+set_tests_properties(FtpServer.Start PROPERTIES FIXTURES_SETUP ftp_server)
+set_tests_properties(FtpServer.Stop PROPERTIES FIXTURES_CLEANUP ftp_server)
+add_executable(survey_ftp_tests_windows windows/survey_ftp_test.cpp)
+target_link_libraries(survey_ftp_tests_windows PRIVATE velmora_windows_test_support velmora_survey velmora_monitor_core)
+gtest_discover_tests(survey_ftp_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300
+  FIXTURES_REQUIRED ftp_server ENVIRONMENT "VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
+
+# The program itself, started under Wine as a user starts it.
+add_executable(program_start_tests_windows windows/program_start_test.cpp windows/running_program.cpp)
+target_link_libraries(program_start_tests_windows PRIVATE velmora_windows_test_support)
+target_compile_definitions(program_start_tests_windows PRIVATE
+  VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>")
+add_dependencies(program_start_tests_windows velmoraMonitorPublicacao)
+gtest_discover_tests(program_start_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+
+# The hand-over to the updater, with a stand-in updater program.
+add_executable(stand_in_updater WIN32 windows/stand_in_updater.cpp)
+add_executable(updater_tests_windows windows/updater_hand_over_test.cpp)
+target_link_libraries(updater_tests_windows PRIVATE velmora_windows_test_support velmora_update)
+target_compile_definitions(updater_tests_windows PRIVATE VELMORA_STAND_IN_UPDATER="Z:$<TARGET_FILE:stand_in_updater>")
+add_dependencies(updater_tests_windows stand_in_updater)
+gtest_discover_tests(updater_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
