@@ -16,6 +16,7 @@ enum class OpenMode {
     WriteExisting,     // never creates the file
     CreateNew,         // fails with EEXIST when the file is there
     CreateOrTruncate,
+    Append,            // creates the file; every write lands at its end; others may read and write it meanwhile
 };
 
 // A descriptor, or -1 with errno set.

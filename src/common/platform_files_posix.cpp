@@ -20,6 +20,8 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
         return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     case OpenMode::CreateOrTruncate:
         return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    case OpenMode::Append:
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     }
     errno = EINVAL;
     return -1;

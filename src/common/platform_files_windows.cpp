@@ -94,6 +94,17 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
         return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kAlways, _S_IREAD | _S_IWRITE);
     case OpenMode::CreateOrTruncate:
         return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | kAlways, _S_IREAD | _S_IWRITE);
+    case OpenMode::Append: {
+        // Shared for reading and writing, so that the journal can be looked at while the monitor writes it.
+        int descriptor = -1;
+        const errno_t error = ::_wsopen_s(&descriptor, path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | kAlways,
+                                          _SH_DENYNO, _S_IREAD | _S_IWRITE);
+        if (error != 0) {
+            errno = error;
+            return -1;
+        }
+        return descriptor;
+    }
     }
     errno = EINVAL;
     return -1;

@@ -1,0 +1,303 @@
+#include "monitor/run_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/ptbr_format.h"
+#include "common/utf8_path.h"
+#include "support/fake_clock.h"
+#include "support/file_bytes.h"
+#include "support/scratch_folder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
+const std::string kFailurePrefix = "Não foi possível gravar o diário de execução ";
+
+fs::path olderFile(const fs::path& file, int number) {
+    return file.parent_path() / utf8Path(utf8Text(file.filename()) + "." + std::to_string(number));
+}
+
+// One readable line per report, so that a mismatch shows which report and which field.
+std::vector<std::string> described(const std::map<std::string, JournalOutcome>& outcomes) {
+    std::vector<std::string> lines;
+    for (const auto& [subject, outcome] : outcomes) {
+        lines.push_back(subject + " | " + (outcome.ok ? "OK" : "FALHA") + " | " + outcome.detail + " | " +
+                        formatDefaultDateTime(outcome.time));
+    }
+    return lines;
+}
+
+TEST(RunJournal, EachEntryIsOneWindows1252LineWithCrLfAndFieldsThatCannotBreakIt) {
+    struct Case {
+        DateTime time;
+        JournalEntry entry;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {makeDateTime(2026, 3, 7, 8, 5, 9),
+         {JournalKind::Inicio, "/erp/velmoraMonitorPublicacao", true, "versão 2.1"},
+         "2026-03-07 08:05:09\tINICIO\t/erp/velmoraMonitorPublicacao\tOK\tvers\xE3o 2.1\r\n"},
+        {makeDateTime(2026, 12, 31, 23, 59, 59, 999),
+         {JournalKind::Publicacao, "Relatório de Vendas", false, "tempo\tesgotado\r\nno servidor\n"},
+         "2026-12-31 23:59:59\tPUBLICACAO\tRelat\xF3rio de Vendas\tFALHA\ttempo esgotado  no servidor \r\n"},
+        {makeDateTime(2027, 1, 1),
+         {JournalKind::Lembrete, "cliente@exemplo.com.br", true, ""},
+         "2027-01-01 00:00:00\tLEMBRETE\tcliente@exemplo.com.br\tOK\t\r\n"},
+        {makeDateTime(2027, 1, 1, 0, 0, 1),
+         {JournalKind::Pesquisa, "pesquisa\r2026.csv", true, "enviado ✓"},
+         "2027-01-01 00:00:01\tPESQUISA\tpesquisa 2026.csv\tOK\tenviado ?\r\n"},
+        {makeDateTime(2027, 1, 1, 0, 0, 1),
+         {JournalKind::Mensagem, "Atenção", false, "€ 1.234,56"},
+         "2027-01-01 00:00:01\tMENSAGEM\tAten\xE7\xE3o\tFALHA\t\x80 1.234,56\r\n"},
+        {makeDateTime(2027, 1, 1, 0, 0, 2),
+         {JournalKind::Fim, "/erp/velmoraMonitorPublicacao", true, "encerrado pelo usuário"},
+         "2027-01-01 00:00:02\tFIM\t/erp/velmoraMonitorPublicacao\tOK\tencerrado pelo usu\xE1rio\r\n"},
+    };
+    ScratchFolder folder;
+    const fs::path file = folder / "velmoraMonitorPublicacao.log";
+    test::FakeClock clock;
+    RunJournal journal(clock);
+    journal.open(file);
+    std::string expected;
+    for (const auto& c : cases) {
+        clock.set(c.time);
+        journal.record(c.entry);
+        expected += c.bytes;
+    }
+    journal.flush();
+    EXPECT_EQ(test::readBytes(file), expected);
+    EXPECT_FALSE(journal.takeFailure().has_value());
+}
+
+TEST(RunJournal, LinesWaitForOpenAndAreAppendedToWhatTheFileHolds) {
+    ScratchFolder folder;
+    const fs::path file = folder / "diário.log";
+    const std::string yesterday = "linha de ontem\r\n";
+    test::writeBytes(file, yesterday);
+    const auto line = [](const std::string& detail) {
+        return "2026-12-10 09:30:00\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
+    };
+    test::FakeClock clock;
+    {
+        RunJournal journal(clock);
+        journal.record({JournalKind::Mensagem, "monitor", true, "antes de abrir"});
+        journal.flush();  // nowhere to write yet: returns at once
+        EXPECT_EQ(test::readBytes(file), yesterday);
+
+        journal.open(file);
+        journal.record({JournalKind::Mensagem, "monitor", true, "depois de abrir"});
+        journal.flush();
+        EXPECT_EQ(test::readBytes(file), yesterday + line("antes de abrir") + line("depois de abrir"));
+
+        journal.record({JournalKind::Mensagem, "monitor", true, "na saída"});
+    }
+    EXPECT_EQ(test::readBytes(file),
+              yesterday + line("antes de abrir") + line("depois de abrir") + line("na sa\xED" "da"))
+        << "the end writes what is queued";
+    EXPECT_EQ(test::namesIn(folder.path()), std::vector<std::string>{"diário.log"});
+}
+
+TEST(RunJournal, AtTheLimitOlderFilesTakeWholeLinesAndOnlyTheOldestAreDropped) {
+    // Every line is 51 bytes: two fit under 110 bytes, none under 10.
+    struct Case {
+        const char* name;
+        std::uintmax_t maxBytes;
+        int keptFiles;
+        int lines;
+        bool flushEachLine;
+        int firstKept;  // numbered from 1
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"two lines a file", 110, 2, 9, false, 5, {"j.log", "j.log.1", "j.log.2"}},
+        {"one batch a line", 110, 2, 9, true, 5, {"j.log", "j.log.1", "j.log.2"}},
+        {"no older files", 110, 0, 9, false, 9, {"j.log"}},
+        {"lines over the limit", 10, 3, 6, false, 3, {"j.log", "j.log.1", "j.log.2", "j.log.3"}},
+        {"a new file takes a line over the limit", 10, 3, 2, false, 1, {"j.log", "j.log.1"}},
+        {"under the limit", 10000, 2, 9, false, 1, {"j.log"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        const fs::path file = folder / "j.log";
+        test::FakeClock clock;
+        std::vector<std::string> lines;
+        {
+            RunJournal journal(clock, JournalLimits{c.maxBytes, c.keptFiles});
+            journal.open(file);
+            for (int number = 1; number <= c.lines; ++number) {
+                const std::string detail = "linha " + std::string(number < 10 ? "0" : "") + std::to_string(number);
+                lines.push_back("2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\t" + detail + "\r\n");
+                journal.record({JournalKind::Publicacao, "Vendas", true, detail});
+                if (c.flushEachLine) {
+                    journal.flush();
+                }
+            }
+            journal.flush();
+            EXPECT_FALSE(journal.takeFailure().has_value());
+        }
+        EXPECT_EQ(test::namesIn(folder.path()), c.names);
+
+        std::string kept;
+        std::string all;
+        for (int number = c.keptFiles; number >= 0; --number) {
+            const fs::path part = number == 0 ? file : olderFile(file, number);
+            if (!fs::exists(part)) {
+                continue;  // which ones must be there, the names tell
+            }
+            const std::string bytes = test::readBytes(part);
+            EXPECT_EQ(bytes.rfind("2026-12-10 09:30:00\t", 0), 0u) << "file " << number << " starts a line";
+            EXPECT_TRUE(bytes.ends_with("\r\n")) << "file " << number << " ends a line";
+            EXPECT_TRUE(bytes.size() <= c.maxBytes || bytes.size() == lines.front().size())
+                << "file " << number << " holds " << bytes.size() << " bytes";
+            kept += bytes;
+        }
+        for (std::size_t i = static_cast<std::size_t>(c.firstKept - 1); i < lines.size(); ++i) {
+            all += lines[i];
+        }
+        EXPECT_EQ(kept, all);
+    }
+}
+
+TEST(RunJournal, AJournalThatCannotBeWrittenIsGivenUpAndToldOnce) {
+    struct Case {
+        const char* name;
+        fs::path (*prepare)(const ScratchFolder& folder);
+        void (*repair)(const fs::path& journal);  // so that a retry would succeed
+        const char* reason;                       // none where the systems tell it differently
+    };
+    const Case cases[] = {
+        {"a missing folder",
+         [](const ScratchFolder& folder) { return folder / "faltando" / utf8Path("diário.log"); },
+         [](const fs::path& journal) { fs::create_directories(journal.parent_path()); },
+         "arquivo ou pasta não encontrado"},
+        {"a folder that is a file",
+         [](const ScratchFolder& folder) {
+             test::writeBytes(folder / "pasta", "x");
+             return folder / "pasta" / utf8Path("diário.log");
+         },
+         [](const fs::path& journal) {
+             fs::remove(journal.parent_path());
+             fs::create_directory(journal.parent_path());
+         },
+         nullptr},
+#ifdef __linux__
+        {"a full disk", [](const ScratchFolder&) { return fs::path("/dev/full"); }, nullptr,
+         "não há espaço livre no disco"},
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        const fs::path file = c.prepare(folder);
+        test::FakeClock clock;
+        RunJournal journal(clock);
+        journal.open(file);
+        EXPECT_FALSE(journal.takeFailure().has_value()) << "nothing failed yet";
+
+        journal.record({JournalKind::Inicio, "monitor", true, ""});
+        journal.flush();
+        const auto failure = journal.takeFailure();
+        ASSERT_TRUE(failure.has_value());
+        const std::string start = kFailurePrefix + utf8Text(file) + ": ";
+        EXPECT_EQ(failure->rfind(start, 0), 0u) << *failure;
+        EXPECT_GT(failure->size(), start.size()) << "with a reason";
+        if (c.reason != nullptr) {
+            EXPECT_EQ(*failure, start + c.reason);
+        }
+
+        if (c.repair != nullptr) {
+            c.repair(file);
+        }
+        for (int i = 0; i < 100; ++i) {
+            journal.record({JournalKind::Mensagem, "monitor", false, "depois da falha"});
+        }
+        journal.flush();
+        EXPECT_FALSE(journal.takeFailure().has_value()) << "told once";
+        if (c.repair != nullptr) {
+            EXPECT_FALSE(fs::exists(file)) << "lines after the failure are dropped, not retried";
+        }
+    }
+}
+
+TEST(RunJournal, TheLastPublicationOfEachReportIsReadFromTheOldestFileToTheCurrent) {
+    ScratchFolder folder;
+    const fs::path file = folder / "velmoraMonitorPublicacao.log";
+    test::writeBytes(olderFile(file, 4), "2026-01-01 00:00:00\tPUBLICACAO\tCaixa\tOK\tpassou dos guardados\r\n");
+    test::writeBytes(olderFile(file, 2),
+                     "2026-01-02 08:00:00\tPUBLICACAO\tVendas\tFALHA\tsem conex\xE3o\r\n"
+                     "2026-01-02 08:01:00\tPUBLICACAO\tRelat\xF3rio de Produ\xE7\xE3o\tOK\tplanilha gravada\r\n");
+    test::writeBytes(olderFile(file, 1),
+                     "2026-01-03 09:00:00\tPUBLICACAO\tVendas\tOK\tplanilha gravada\r\n"
+                     "2026-01-03 09:00:05\tLEMBRETE\tVendas\tFALHA\toutro tipo\r\n"
+                     "2026-01-03 09:10:00\tPUBLICACAO\tVendas\tTALVEZ\tsitua\xE7\xE3o desconhecida\r\n"
+                     "2026-13-03 09:10:00\tPUBLICACAO\tVendas\tFALHA\tm\xEAs imposs\xEDvel\r\n"
+                     "2026-02-30 09:10:00\tPUBLICACAO\tVendas\tFALHA\tdia imposs\xEDvel\r\n"
+                     "2026-01-03 24:00:00\tPUBLICACAO\tVendas\tFALHA\thora imposs\xEDvel\r\n"
+                     "2026-01-03 09:10\tPUBLICACAO\tVendas\tFALHA\thora curta\r\n"
+                     "2026-01-03 09:10:00\tPUBLICACAO\tVendas\tFALHA\r\n"
+                     "2026-01-03 09:10:00\tPUBLICACAO\tVendas\tFALHA\tum\tcampo a mais\r\n"
+                     "linha solta\r\n"
+                     "\r\n");
+    test::writeBytes(file,
+                     "2026-01-04 10:00:00\tPUBLICACAO\tEstoque\tFALHA\ttempo esgotado\r\n"
+                     "2026-01-04 10:00:00\tINICIO\t/erp/velmoraMonitorPublicacao\tOK\t\r\n"
+                     "2026-01-04 10:05:00\tPUBLICACAO\tEstoque\tOK\t");
+
+    EXPECT_EQ(described(readLastPublications(file, 3)), (std::vector<std::string>{
+                                                             "Estoque | OK |  | 04/01/2026 10:05:00",
+                                                             "Relatório de Produção | OK | planilha gravada | "
+                                                             "02/01/2026 08:01:00",
+                                                             "Vendas | OK | planilha gravada | 03/01/2026 09:00:00",
+                                                         }));
+    EXPECT_TRUE(readLastPublications(folder / "nenhum.log").empty());
+}
+
+TEST(RunJournal, WhatTheJournalWritesReadsBackAcrossItsOlderFiles) {
+    ScratchFolder folder;
+    const fs::path file = folder / "velmoraMonitorPublicacao.log";
+    test::FakeClock clock(makeDateTime(2026, 5, 4, 7, 0, 0));
+    const JournalLimits limits{100, 3};  // a line a file
+    {
+        RunJournal journal(clock, limits);
+        journal.open(file);
+        journal.record({JournalKind::Publicacao, "Estoque", false, "sem conexão\tcom o servidor"});
+        clock.advance(1min);
+        journal.record({JournalKind::Publicacao, "Relatório de Vendas", false, "tempo esgotado"});
+        clock.advance(1min);
+        journal.record({JournalKind::Publicacao, "Relatório de Vendas", true, "planilha gravada"});
+        clock.advance(1min);
+        journal.record({JournalKind::Mensagem, "Relatório de Vendas", false, "não é uma publicação"});
+    }
+    ASSERT_TRUE(fs::exists(olderFile(file, 3))) << "the test needs older files";
+    EXPECT_EQ(described(readLastPublications(file, limits.keptFiles)),
+              (std::vector<std::string>{"Estoque | FALHA | sem conexão com o servidor | 04/05/2026 07:00:00",
+                                        "Relatório de Vendas | OK | planilha gravada | 04/05/2026 07:02:00"}));
+}
+
+TEST(RunJournal, TheJournalIsNamedAfterTheProgramLikeItsLock) {
+    const struct {
+        std::string program;
+        std::string journal;
+    } cases[] = {
+        {kSeparator + "erp" + kSeparator + "velmoraMonitorPublicacao.exe", "velmoraMonitorPublicacao.log"},
+        {"velmoraMonitorPublicacao", "velmoraMonitorPublicacao.log"},
+        {kSeparator + "Gestão v2.1" + kSeparator + "monitor.publicacao.exe", "monitor.publicacao.log"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(journalFileName(c.program), c.journal) << c.program;
+    }
+}
+
+}  // namespace
+}  // namespace velmora
