@@ -30,7 +30,8 @@ velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_
   reminders/non_business_days_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)
 velmora_windows_tests(update_tests_windows velmora_update update/update_paths_test.cpp)
-velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_freshness_test.cpp)
+velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_freshness_test.cpp
+  monitor/run_journal_test.cpp monitor/publication_outcomes_test.cpp)
 # The Win32 window adapter; Wine needs a display for any window (scripts/test-windows runs under Xvfb).
 velmora_windows_tests(win32_window_tests velmora_monitor_window
   win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)

@@ -31,9 +31,26 @@ private:
     bool quitRequested_ = false;
 };
 
+bool unsetOrEmpty(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr || *value == '\0';
+}
+
+// Started with no screen at all (a service, a scheduled job), the program runs offscreen rather than failing to
+// find a display, and nobody is there to click. A platform chosen explicitly keeps the attended behaviour, even
+// offscreen.
+bool prepareUnattendedRun() {
+    if (!unsetOrEmpty("QT_QPA_PLATFORM") || !unsetOrEmpty("DISPLAY") || !unsetOrEmpty("WAYLAND_DISPLAY")) {
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const bool unattended = prepareUnattendedRun();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora Monitor Publicação"));
     QApplication::setApplicationDisplayName(QStringLiteral("velmora Monitor Publicação"));
@@ -42,6 +59,7 @@ int main(int argc, char* argv[]) {
     velmora::SystemClock clock;
     ApplicationProcess process;
     velmora::MainWindow window(clock);
+    window.setUnattended(unattended);
     velmora::MonitorProgram program(window, process, clock);
     velmora::Monitor& monitor = program.monitor();
     window.attach(monitor);
@@ -50,6 +68,7 @@ int main(int argc, char* argv[]) {
     if (!process.quitRequested()) {
         QApplication::exec();
     }
-    // The end the program asked for, ended here whatever still holds on (a connection to a lost server).
-    process.endProcess();
+    // The end the program asked for, journaled and ended here whatever still holds on (a connection to a lost
+    // server).
+    monitor.endProgram();
 }

@@ -46,5 +46,5 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
         window.runMessageLoop();
     }
     // The end the program asked for, ended here whatever still holds on.
-    process.endProcess();
+    monitor.endProgram();
 }

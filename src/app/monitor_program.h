@@ -19,6 +19,7 @@ public:
           update_(programFile_, updateHost_, launcher_),
           monitor_(programFile_, ui, process, clock, update_) {
         updateHost_.setHandOverStep([this] { monitor_.releaseLockForUpdate(); });
+        updateHost_.showThrough(monitor_.ui());
     }
     MonitorProgram(const MonitorProgram&) = delete;
     MonitorProgram& operator=(const MonitorProgram&) = delete;

@@ -67,6 +67,18 @@ std::string ErpSettings::ObterArquivoIniServidor() const {
     return serverIni;
 }
 
+std::string ErpSettings::failureNoticeAddress() const {
+    try {
+        const std::string serverIni = serverIniName();
+        if (serverIni.empty()) {
+            return {};
+        }
+        return trimmed(IniFile(utf8Path(serverIni)).readString("Monitor", "EmailFalhas"));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 std::string ErpSettings::LerCaminhoBancoDados() const {
     const std::string serverIni = ObterArquivoIniServidor();
     const IniFile ini(utf8Path(serverIni));

@@ -37,6 +37,10 @@ public:
     // Full path of the server INI; ends the program when it is missing.
     std::string ObterArquivoIniServidor() const;
 
+    // Key EmailFalhas of section Monitor in the server INI: where failure notices go; empty when there is none or
+    // the INI cannot be read (nobody is told: the notice is optional).
+    std::string failureNoticeAddress() const;
+
 private:
     std::string serverIniName() const;
     void requireServerIni(const std::string& serverIni) const;

@@ -23,7 +23,9 @@ namespace {
 constexpr int kCycleIntervalMs = 60000;
 constexpr int kDisconnectIntervalMs = 5000;
 
-enum GridColumn { ColId, ColName, ColPublication, ColLast, ColNext, ColKind, ColumnCount };
+// The outcome of each report's last attempt comes after the hidden TP_PUBLICACAO, beyond the four columns of the
+// schedule; the grid scrolls sideways to it.
+enum GridColumn { ColId, ColName, ColPublication, ColLast, ColNext, ColKind, ColOutcome, ColumnCount };
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
@@ -118,7 +120,8 @@ void MainWindow::buildLayout() {
     DBGridProcessos_->horizontalHeader()->setFont(plain);
     DBGridProcessos_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Planilha"),
                                                  QStringLiteral("Tipo de Publicação"), QStringLiteral("Última Publicação"),
-                                                 QStringLiteral("Próxima Publicação"), QStringLiteral("TP_PUBLICACAO")});
+                                                 QStringLiteral("Próxima Publicação"), QStringLiteral("TP_PUBLICACAO"),
+                                                 QStringLiteral("Último resultado")});
     DBGridProcessos_->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridProcessos_->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGridProcessos_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -128,7 +131,8 @@ void MainWindow::buildLayout() {
     DBGridProcessos_->verticalHeader()->setFixedWidth(12);
     // The widths were chosen for a narrow 8-point font; a wider one still shows each title whole.
     const QFontMetrics metrics(plain);
-    for (const auto& [column, width] : {std::pair{ColName, 250}, {ColPublication, 100}, {ColLast, 100}, {ColNext, 100}}) {
+    for (const auto& [column, width] :
+         {std::pair{ColName, 250}, {ColPublication, 100}, {ColLast, 100}, {ColNext, 100}, {ColOutcome, 220}}) {
         const int titleWidth = metrics.horizontalAdvance(DBGridProcessos_->horizontalHeaderItem(column)->text()) + 12;
         DBGridProcessos_->setColumnWidth(column, std::max(width, titleWidth));
     }
@@ -235,6 +239,9 @@ void MainWindow::processPendingEvents() { QApplication::processEvents(); }
 
 void MainWindow::showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
     trace("Mensagem", text);
+    if (unattended_) {
+        return;
+    }
     const QMessageBox::Icon shown = icon == MessageIcon::Error     ? QMessageBox::Critical
                                     : icon == MessageIcon::Warning ? QMessageBox::Warning
                                     : icon == MessageIcon::None    ? QMessageBox::NoIcon
@@ -277,7 +284,8 @@ void MainWindow::showReports(const std::vector<ReportRow>& rows) {
         const ReportRow& report = rows[static_cast<std::size_t>(row)];
         const QString cells[ColumnCount] = {QString::number(report.id),      qt(report.name),
                                             qt(report.publication),          qt(report.lastPublication),
-                                            qt(report.nextPublication),      QString::number(report.publicationKind)};
+                                            qt(report.nextPublication),      QString::number(report.publicationKind),
+                                            qt(report.lastOutcome)};
         for (int column = 0; column < ColumnCount; ++column) {
             DBGridProcessos_->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
@@ -285,7 +293,7 @@ void MainWindow::showReports(const std::vector<ReportRow>& rows) {
             current = row;
         }
         trace("Grade", report.name + " | " + report.publication + " | última " + report.lastPublication +
-                           " | próxima " + report.nextPublication);
+                           " | próxima " + report.nextPublication + " | " + report.lastOutcome);
     }
     // Like a data grid, one row is always current while there are rows: the one selected before, or the first.
     if (current >= 0) {

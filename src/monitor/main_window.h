@@ -23,6 +23,9 @@ public:
 
     // Events go to this monitor from now on.
     void attach(WindowEvents& monitor) { monitor_ = &monitor; }
+    // With nobody at the screen, a message box would hold the monitor up for good: it is only traced, and
+    // returns as if OK had been clicked.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
 
     void showTrayIcon() override;
     void showWindow() override;
@@ -52,6 +55,7 @@ private:
 
     Clock& clock_;
     WindowEvents* monitor_ = nullptr;
+    bool unattended_ = false;
     QTableWidget* DBGridProcessos_ = nullptr;
     QLabel* lblPlanilhaProcessamento_ = nullptr;
     QLabel* lblObservacoes_ = nullptr;

@@ -60,11 +60,12 @@ std::string readDisconnectFlag(const std::string& folder) {
 Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, Clock& clock, UpdateCheck& update,
                  JobsFactory jobs)
     : programPath_(utf8Text(programPath)),
-      ui_(ui),
-      process_(process),
       clock_(clock),
+      journal_(clock),
+      ui_(ui, journal_),
+      process_(process, journal_, programPath_),
       update_(update),
-      settings_(std::move(programPath), ui, process) {
+      settings_(std::move(programPath), ui_, process_) {
     jobs_ = jobs ? jobs(*this) : std::make_unique<CycleJobs>(*this);
 }
 
@@ -81,6 +82,7 @@ void Monitor::FormCreate() {
     try {
         ui_.showTrayIcon();
         ExibirVersao();
+        journal_.record({JournalKind::Inicio, programPath_, true, versionText_});
 
         checkInstanceLock();
         ConectarBancoDados(settings_.LerCaminhoBancoDados());
@@ -89,6 +91,7 @@ void Monitor::FormCreate() {
         DefinirSituacao(5);
         ui_.setProcessingText("");
         ui_.setObservationText(lockNotice_);
+        tellJournalFailure();
         BitBtn1Click();
     } catch (const std::exception& error) {
         showUnexpectedError(error);
@@ -98,12 +101,18 @@ void Monitor::FormCreate() {
 void Monitor::checkInstanceLock() {
     const std::string folder = settings_.ObterPastaDadosServidor();  // one look-up, so a missing INI is told once
     const fs::path lockFile = utf8Path(folder + NomeArquivoTrava(programPath_));
+    if (!folder.empty()) {
+        const fs::path journalFile = utf8Path(folder + journalFileName(programPath_));
+        journal_.open(journalFile);
+        outcomes_.takeFromJournal(readLastPublications(journalFile));
+    }
     if (ExisteArquivoTrava(programPath_, folder)) {
         // A lock that its monitor stopped refreshing was left behind by one that no longer runs.
         const auto age = lockFileAge(lockFile);
         if (!age || *age <= kAbandonedLockAge) {
             ui_.showGenericMessage(
                 "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
+            process_.setEndReason("outro monitor em execução (arquivo de trava " + utf8Text(lockFile) + ")", true);
             process_.requestQuit();
             anotherMonitorRuns_ = true;
             return;
@@ -111,6 +120,8 @@ void Monitor::checkInstanceLock() {
         lockNotice_ = "O arquivo de trava " + utf8Text(lockFile) + " estava sem atualização havia " +
                       std::to_string(std::chrono::round<std::chrono::minutes>(*age).count()) +
                       " minutos e foi assumido por este monitor.";
+        journal_.record({JournalKind::Fim, utf8Text(lockFile), false,
+                         "o monitor anterior terminou sem remover sua trava; " + lockNotice_});
     }
     CriarArquivoTrava(programPath_, folder);
     lockRefresher_ = std::make_unique<LockRefresher>(lockFile);
@@ -121,6 +132,9 @@ void Monitor::releaseLockForUpdate() {
         lockRefresher_.reset();
         ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
     }
+    // The updater ends this process; the journal must be written by then.
+    process_.setEndReason("atualização: o atualizador instala a nova versão", true);
+    process_.recordEnd();
 }
 
 void Monitor::ExibirVersao() {
@@ -130,7 +144,8 @@ void Monitor::ExibirVersao() {
         built = formatDateTime(fileModificationTime(utf8Path(programPath_)), "dd/mm/yyyy hh:mm");
     } catch (const std::exception&) {
     }
-    ui_.setVersionText("Versão: " + built);
+    versionText_ = "Versão: " + built;
+    ui_.setVersionText(versionText_);
     ui_.setActiveSinceText("Ativo desde: " + formatDateTime(clock_.now(), "dd/mm/yyyy hh:mm:ss"));
 }
 
@@ -141,13 +156,15 @@ void Monitor::ConectarBancoDados(const std::string& connectionText) {
         update_.PrepararAtualizador(connection_->databaseName(), settings_.ObterArquivoIniServidor());
         connection_->close();
     } catch (const FirebirdClientMissing& missing) {
+        process_.setEndReason(missing.what(), false);
         // Without a client nothing can work; the user is told why before the program ends (unless it is ending
         // anyway, as another monitor runs: that notice was the one to see).
         if (!anotherMonitorRuns_) {
             ui_.showClosingNotice(missing.what(), kClientMissingNoticeFor);
         }
         EncerrarProcesso();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        process_.setEndReason(std::string("sem conexão com o banco de dados: ") + error.what(), false);
         EncerrarProcesso();
     }
     connection_->open();
@@ -162,6 +179,7 @@ void Monitor::BitBtn1Click() { ui_.hideWindow(); }
 void Monitor::pmnuiOpenClick() { ui_.showWindow(); }
 
 void Monitor::Sair1Click() {
+    process_.setEndReason("Sair", true);
     lockRefresher_.reset();
     DesconectarBancoDados();
     ExcluirArquivoTrava(programPath_, settings_.ObterPastaDadosServidor());
@@ -172,6 +190,13 @@ void Monitor::Sair1Click() {
 void Monitor::EncerrarProcesso() {
     process_.endProcess();
     std::abort();  // endProcess never comes back; nothing after an exit path may run
+}
+
+// Said once; the journal is skipped from then on and the monitor goes on without it.
+void Monitor::tellJournalFailure() {
+    if (const auto failure = journal_.takeFailure()) {
+        ui_.setObservationText(*failure);
+    }
 }
 
 void Monitor::DefinirSituacao(unsigned code) {
@@ -185,7 +210,11 @@ void Monitor::AtualizarGrade() {
         return;
     }
     try {
-        ui_.showReports(lerLinhasGrade(*connection_));
+        std::vector<ReportRow> rows = lerLinhasGrade(*connection_);
+        for (ReportRow& row : rows) {
+            row.lastOutcome = outcomes_.gridText(row.name);
+        }
+        ui_.showReports(rows);
     } catch (const std::exception&) {
         // The grid keeps what it showed; the next refresh tries again.
     }
@@ -228,6 +257,8 @@ void Monitor::Timer2Timer() {
 }
 
 void Monitor::disconnect() {
+    process_.setEndReason(std::string("sinal de desconexão (") + kDisconnectWord + " em " + kDisconnectFlagName + ")",
+                          true);
     ui_.setCycleTimerActive(false);
     lockRefresher_.reset();
     ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
@@ -252,6 +283,7 @@ void Monitor::runCycle() {
         jobs_->PublicarRelatorios();
         jobs_->ProcessarAvisosVencimento();
         jobs_->EnviarPesquisas();
+        tellJournalFailure();
     } catch (const std::exception& error) {
         ui_.setCycleTimerActive(false);
         ui_.setDisconnectTimerActive(false);
@@ -259,6 +291,7 @@ void Monitor::runCycle() {
             connection_->close();
         }
         if (isNetworkError(error)) {
+            process_.setEndReason(std::string("conexão com o servidor perdida: ") + error.what(), false);
             EncerrarProcesso();
         }
         // A tick or click that came during the failed cycle would publish again with the watch off.

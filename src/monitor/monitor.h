@@ -10,8 +10,12 @@
 #include "common/connection.h"
 #include "common/ftp_client.h"
 #include "monitor/erp_settings.h"
+#include "monitor/journaling_process.h"
+#include "monitor/journaling_ui.h"
 #include "monitor/monitor_jobs.h"
 #include "monitor/monitor_services.h"
+#include "monitor/publication_outcomes.h"
+#include "monitor/run_journal.h"
 #include "monitor/window_events.h"
 #include "survey/survey_account.h"
 
@@ -67,13 +71,18 @@ public:
     const SurveyAccount& surveyAccount() const override { return surveyAccount_; }
     void DefinirSituacao(unsigned code) override;
     void AtualizarGrade() override;
+    RunJournal& journal() override { return journal_; }
+    PublicationOutcomes& outcomes() override { return outcomes_; }
 
     bool connected() const { return connection_ != nullptr; }
+    // The end of the program after its message loop: recorded in the journal, then the process goes.
+    [[noreturn]] void endProgram() { process_.endProcess(); }
     // The program uploads to the account it was built with; tests bring a server of their own.
     void setSurveyAccount(SurveyAccount account) { surveyAccount_ = std::move(account); }
 
 private:
     [[noreturn]] void EncerrarProcesso();
+    void tellJournalFailure();
     void checkInstanceLock();
     [[noreturn]] void disconnect();
     void resumeAfterButton();
@@ -84,9 +93,10 @@ private:
     void showUnexpectedError(const std::exception& error);
 
     std::string programPath_;
-    MonitorUi& ui_;
-    ProcessControl& process_;
     Clock& clock_;
+    RunJournal journal_;
+    JournalingUi ui_;
+    JournalingProcess process_;
     UpdateCheck& update_;
     ErpSettings settings_;
     std::unique_ptr<Connection> connection_;
@@ -95,6 +105,8 @@ private:
     std::unique_ptr<MonitorJobs> jobs_;
     std::unique_ptr<LockRefresher> lockRefresher_;
     std::string lockNotice_;  // told in "Observações:" once start-up is through
+    std::string versionText_;
+    PublicationOutcomes outcomes_;
     bool anotherMonitorRuns_ = false;  // start-up found a fresh lock and goes on only to its end
 
     bool running_ = false;

@@ -7,10 +7,12 @@ class Connection;
 class ErpSettings;
 class FtpClient;
 class MonitorUi;
+class PublicationOutcomes;
+class RunJournal;
 struct SurveyAccount;
 
 // What the monitor's jobs share with the main window: the one connection, the window, the clock, the FTP client
-// and the survey account, the status word and the grid.
+// and the survey account, the status word and the grid, the run journal and what became of each report.
 class MonitorServices {
 public:
     virtual ~MonitorServices() = default;
@@ -22,6 +24,8 @@ public:
     virtual const SurveyAccount& surveyAccount() const = 0;
     virtual void DefinirSituacao(unsigned code) = 0;
     virtual void AtualizarGrade() = 0;
+    virtual RunJournal& journal() = 0;
+    virtual PublicationOutcomes& outcomes() = 0;
 };
 
 }  // namespace velmora

@@ -29,7 +29,7 @@ public:
     // Lets timer events and clicks that are waiting run now.
     virtual void processPendingEvents() = 0;
 
-    // A modal message box; returns when the user closed it.
+    // A modal message box; returns when the user closed it (at once when the program runs unattended).
     virtual void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) = 0;
     // The generic message window (MostrarMensagem); with closeByItself it returns after its 5 seconds.
     virtual void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) = 0;

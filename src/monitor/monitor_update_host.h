@@ -13,13 +13,16 @@ namespace velmora {
 // The update check's view of the main window and the process.
 class MonitorUpdateHost final : public UpdateHost {
 public:
-    MonitorUpdateHost(MonitorUi& ui, ProcessControl& process) : ui_(ui), process_(process) {}
+    MonitorUpdateHost(MonitorUi& ui, ProcessControl& process) : ui_(&ui), process_(process) {}
+
+    // Messages go through this view of the window from now on (the monitor's, which also journals them).
+    void showThrough(MonitorUi& ui) { ui_ = &ui; }
 
     void showMessageBox(const std::string& title, const std::string& text, UpdateMessageIcon icon) override {
-        ui_.showMessageBox(title, text, icon == UpdateMessageIcon::Exclamation ? MessageIcon::Warning : MessageIcon::None);
+        ui_->showMessageBox(title, text, icon == UpdateMessageIcon::Exclamation ? MessageIcon::Warning : MessageIcon::None);
     }
     void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override {
-        ui_.showGenericMessage(text, confirmation, closeByItself);
+        ui_->showGenericMessage(text, confirmation, closeByItself);
     }
     // What the monitor gives up before the updater starts (its lock).
     void setHandOverStep(std::function<void()> step) { handOverStep_ = std::move(step); }
@@ -35,7 +38,7 @@ public:
     }
 
 private:
-    MonitorUi& ui_;
+    MonitorUi* ui_;
     ProcessControl& process_;
     std::function<void()> handOverStep_;
 };

@@ -12,9 +12,12 @@
 #include "common/sql_text.h"
 #include "common/utf8_path.h"
 #include "monitor/erp_settings.h"
+#include "monitor/failure_notice.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
+#include "monitor/publication_outcomes.h"
 #include "monitor/publication_schedule.h"
+#include "monitor/run_journal.h"
 #include "reports/price_list.h"
 
 namespace velmora {
@@ -90,6 +93,7 @@ void PublicationPass::PublicarRelatorios() {
 
         if (const auto missing = missingSetting(reports, row)) {
             ui.setObservationText(*missing);
+            noteFailure(id, name, "", *missing);
             ui.processPendingEvents();
             continue;
         }
@@ -101,13 +105,21 @@ void PublicationPass::PublicarRelatorios() {
             ui.processPendingEvents();
             continue;
         }
+        const DateTime started = clock.now();
         try {
-            publish(id, name, static_cast<int>(reports.field(row, "ID_TP_RELATORIO").asInteger()),
-                    static_cast<int>(reports.field(row, "ID_EMPRESA").asInteger()),
-                    static_cast<int>(reports.field(row, "QT_MESES_PUBLICACAO").asInteger()),
-                    static_cast<int>(reports.field(row, "TP_PUBLICACAO").asInteger()));
+            const PublicationResult result =
+                publish(id, name, static_cast<int>(reports.field(row, "ID_TP_RELATORIO").asInteger()),
+                        static_cast<int>(reports.field(row, "ID_EMPRESA").asInteger()),
+                        static_cast<int>(reports.field(row, "QT_MESES_PUBLICACAO").asInteger()),
+                        static_cast<int>(reports.field(row, "TP_PUBLICACAO").asInteger()));
+            if (result.ok) {
+                noteSuccess(name, result, std::chrono::round<std::chrono::seconds>(clock.now() - started));
+            } else {
+                noteFailure(id, name, result.target, result.error);
+            }
         } catch (const std::exception& error) {
             ui.setObservationText(error.what());
+            noteFailure(id, name, "", error.what());
             continue;
         }
         ui.processPendingEvents();
@@ -120,8 +132,8 @@ void PublicationPass::PublicarRelatorios() {
     ui.setObservationText("");
 }
 
-void PublicationPass::publish(int reportId, const std::string& name, int reportKind, int companyId, int months,
-                              int publicationKind) {
+PublicationResult PublicationPass::publish(int reportId, const std::string& name, int reportKind, int companyId,
+                                           int months, int publicationKind) {
     const Date today = dateOf(services_.clock().now());
     const Date start = dataInicialPublicacao(today, months);
     services_.DefinirSituacao(2);
@@ -140,10 +152,64 @@ void PublicationPass::publish(int reportId, const std::string& name, int reportK
         GerarPlanilhaProdutos(reportId, name, nullptr, database, programFolder);
     }
     if (publicationKind == kFtpPublication) {
-        targets_.EnviarPlanilhaFTP(reportId);
-    } else {
-        targets_.SalvarPlanilhaPasta(reportId);
+        return targets_.EnviarPlanilhaFTP(reportId);
     }
+    return targets_.SalvarPlanilhaPasta(reportId);
+}
+
+void PublicationPass::noteSuccess(const std::string& name, const PublicationResult& result,
+                                  std::chrono::seconds took) {
+    services_.journal().record({JournalKind::Publicacao, name, true,
+                                result.target + "; " + std::to_string(result.bytes) + " bytes; " +
+                                    std::to_string(took.count()) + " s"});
+    services_.outcomes().succeeded(name);
+    problemJournaled_.erase(name);
+}
+
+void PublicationPass::noteFailure(int reportId, const std::string& name, const std::string& target,
+                                  const std::string& reason) {
+    const std::string detail = target.empty() ? reason : target + ": " + reason;
+    // A report that lacks a setting fails every minute; once in the journal is enough.
+    if (problemJournaled_[name] != detail) {
+        problemJournaled_[name] = detail;
+        services_.journal().record({JournalKind::Publicacao, name, false, detail});
+    }
+    services_.outcomes().failed(name, reason, services_.clock().now());
+    try {
+        sendFailureNoticeIfDue(reportId, name);
+    } catch (const std::exception& error) {
+        services_.journal().record({JournalKind::Mensagem, "aviso de falha: " + name, false, error.what()});
+    }
+}
+
+void PublicationPass::sendFailureNoticeIfDue(int reportId, const std::string& name) {
+    const std::string address = services_.settings().failureNoticeAddress();
+    if (address.empty()) {
+        return;
+    }
+    const ResultSet report = services_.database().query(
+        " select TP_AGENDAMENTO, QT_HORAS_CRONOMETRO, DH_ULTIMA_PUBLIC from tab_relatorio where id_relatorio = " +
+        std::to_string(reportId));
+    if (report.empty()) {
+        return;
+    }
+    const bool daily = report.field(0, "TP_AGENDAMENTO").asInteger() == 1;
+    const auto interval = daily ? std::chrono::minutes{24 * 60}
+                                : std::chrono::minutes{60 * report.field(0, "QT_HORAS_CRONOMETRO").asInteger()};
+    const Field last = report.field(0, "DH_ULTIMA_PUBLIC");
+    const std::optional<DateTime> lastPublished =
+        last.isNull() ? std::nullopt : std::optional<DateTime>(last.asDateTime());
+    const DateTime now = services_.clock().now();
+    PublicationOutcomes& outcomes = services_.outcomes();
+    if (!outcomes.noticeDue(name, lastPublished, interval, now)) {
+        return;
+    }
+    writeFailureNotice(services_.database(),
+                       {address, reportId, name, outcomes.recentErrors(name), lastPublished,
+                        utf8Text(services_.settings().programPath())},
+                       now);
+    outcomes.noticeSent(name);
+    services_.journal().record({JournalKind::Mensagem, "aviso de falha: " + name, true, "e-mail para " + address});
 }
 
 void PublicationPass::AgendarPublicacaoImediata(int reportId) {

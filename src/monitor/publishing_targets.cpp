@@ -4,6 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/clock.h"
@@ -129,7 +130,7 @@ std::int64_t ObterTamanhoArquivo(const fs::path& file) {
     return static_cast<std::int64_t>(size);
 }
 
-void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
+PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     Connection& database = services_.database();
     const ResultSet row = reportRow(database, instrucaoEnvioFtp(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
@@ -144,6 +145,10 @@ void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     settings.password = row.field(0, "DS_SENHA_FTP").asString();
     settings.port = static_cast<int>(row.field(0, "NO_PORTA_FTP").asInteger());
     settings.passive = true;
+    PublicationResult result{false,
+                             "ftp://" + settings.host + ":" + std::to_string(settings.port) + "/" +
+                                 row.field(0, "DS_PASTA_FTP").asString(),
+                             localSize, {}};
     ftp_.setSettings(std::move(settings));
 
     MonitorUi& ui = services_.ui();
@@ -170,28 +175,36 @@ void PublishingTargets::EnviarPlanilhaFTP(int reportId) {
         } else {
             ftp_.deleteFile(remoteName);
             ui.setObservationText(kTransferFailed);
+            result.error = kTransferFailed;
         }
     } catch (const FtpError& error) {
         ui.setObservationText(error.what());
-        return;
+        result.error = error.what();
+        return result;
     }
     ui.processPendingEvents();
     if (verified) {
         GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
                                 services_.clock());
+        result.ok = true;
     }
+    return result;
 }
 
-void PublishingTargets::SalvarPlanilhaPasta(int reportId) {
+PublicationResult PublishingTargets::SalvarPlanilhaPasta(int reportId) {
     Connection& database = services_.database();
     const ResultSet row = reportRow(database, instrucaoSalvarPasta(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
     const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
     // Joined as written: the folder is expected to end with its separator.
-    const fs::path target = utf8Path(row.field(0, "DS_PASTA_SALVAR").asString() + reportName + ".xlsx");
+    const std::string folder = row.field(0, "DS_PASTA_SALVAR").asString();
+    const fs::path target = utf8Path(folder + reportName + ".xlsx");
     copyFileReplacing(workbook, target);
     GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
                             services_.clock());
+    std::error_code unknown;
+    const auto bytes = fs::file_size(target, unknown);
+    return {true, folder, unknown ? 0 : static_cast<std::int64_t>(bytes), {}};
 }
 
 }  // namespace velmora

@@ -1,7 +1,12 @@
 #include "monitor/reminder_job.h"
 
+#include <optional>
+#include <stdexcept>
+#include <string>
+
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
+#include "monitor/run_journal.h"
 #include "reminders/reminder_run.h"
 
 namespace velmora {
@@ -23,7 +28,17 @@ private:
 
 void ReminderJob::ProcessarAvisosVencimento() {
     WindowReminderView view(services_);
-    ReminderRun(services_.database(), services_.clock(), view).ProcessarAvisosVencimento();
+    std::optional<int> written;
+    try {
+        written = ReminderRun(services_.database(), services_.clock(), view).ProcessarAvisosVencimento();
+    } catch (const std::exception& error) {
+        services_.journal().record({JournalKind::Lembrete, "avisos de vencimento", false, error.what()});
+        throw;
+    }
+    if (written) {
+        services_.journal().record({JournalKind::Lembrete, "avisos de vencimento", true,
+                                    std::to_string(*written) + (*written == 1 ? " mensagem" : " mensagens")});
+    }
 }
 
 }  // namespace velmora

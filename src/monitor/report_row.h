@@ -12,6 +12,7 @@ struct ReportRow {
     std::string lastPublication;   // DH_ULTIMA_PUBLIC, "Última Publicação"
     std::string nextPublication;   // DH_PROXIMA_PUBLIC, "Próxima Publicação"
     int publicationKind = 0;       // TP_PUBLICACAO, hidden
+    std::string lastOutcome;       // "Último resultado": "OK" or "Falhou: " + reason; empty before any attempt
 
     bool operator==(const ReportRow&) const = default;
 };

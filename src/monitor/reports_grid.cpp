@@ -38,7 +38,8 @@ std::vector<ReportRow> lerLinhasGrade(Connection& connection) {
                                  result.field(row, "DS_PUBLICACAO").asString(),
                                  shownTimestamp(result.field(row, "DH_ULTIMA_PUBLIC")),
                                  shownTimestamp(result.field(row, "DH_PROXIMA_PUBLIC")),
-                                 static_cast<int>(result.field(row, "TP_PUBLICACAO").asInteger())});
+                                 static_cast<int>(result.field(row, "TP_PUBLICACAO").asInteger()),
+                                 {}});
     }
     return rows;
 }

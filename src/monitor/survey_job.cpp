@@ -4,6 +4,7 @@
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
 #include "monitor/publishing_targets.h"
+#include "monitor/run_journal.h"
 #include "survey/survey_host.h"
 #include "survey/survey_upload.h"
 
@@ -22,6 +23,9 @@ public:
     std::string ObterPastaDadosServidor() override { return services_.settings().ObterPastaDadosServidor(); }
     std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) override {
         return velmora::ObterTamanhoArquivo(file);
+    }
+    void noteFileOutcome(const std::string& fileName, bool delivered, const std::string& detail) override {
+        services_.journal().record({JournalKind::Pesquisa, fileName, delivered, detail});
     }
 
 private:

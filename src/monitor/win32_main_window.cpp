@@ -26,6 +26,7 @@ constexpr UINT kDisconnectIntervalMs = 5000;
 constexpr UINT kDisconnectTickMessage = WM_APP + 1;
 constexpr UINT kRestoreSelectionMessage = WM_APP + 2;
 constexpr int kRowHeight = 16;
+constexpr int kLastOutcomeWidth = 220;
 
 // With VELMORA_TRACE set, what the window shows is also written to standard output, so that a person
 // or a script running the monitor without a screen can follow it.
@@ -278,14 +279,19 @@ void Win32MainWindow::buildGrid(HWND window) {
     const int roomForName = client.right - GetSystemMetrics(SM_CXVSCROLL) - othersWidth;
     widths[0] = std::max(std::min(columns[0].width, roomForName), textWidth(columns[0].title));
 
-    for (std::size_t index = 0; index < std::size(columns); ++index) {
+    const auto insertColumn = [this](int index, const wchar_t* title, int width) {
         LVCOLUMNW definition{};
         definition.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        definition.cx = widths[index];
-        definition.pszText = const_cast<wchar_t*>(columns[index].title);
-        definition.iSubItem = static_cast<int>(index);
-        SendMessageW(grid_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&definition));
+        definition.cx = width;
+        definition.pszText = const_cast<wchar_t*>(title);
+        definition.iSubItem = index;
+        SendMessageW(grid_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&definition));
+    };
+    for (std::size_t index = 0; index < std::size(columns); ++index) {
+        insertColumn(static_cast<int>(index), columns[index].title, widths[index]);
     }
+    // The outcome of each report's last attempt lies beyond the four columns; the list scrolls sideways to it.
+    insertColumn(static_cast<int>(std::size(columns)), L"Último resultado", kLastOutcomeWidth);
 }
 
 LRESULT CALLBACK Win32MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -620,11 +626,12 @@ void Win32MainWindow::showReports(const std::vector<ReportRow>& rows) {
         setCellText(grid_, row, 1, report.publication);
         setCellText(grid_, row, 2, report.lastPublication);
         setCellText(grid_, row, 3, report.nextPublication);
+        setCellText(grid_, row, 4, report.lastOutcome);
         if (report.id == previous) {
             current = row;
         }
         trace("Grade", report.name + " | " + report.publication + " | última " + report.lastPublication +
-                           " | próxima " + report.nextPublication);
+                           " | próxima " + report.nextPublication + " | " + report.lastOutcome);
     }
     // Like a data grid, one row is always current while there are rows: the one selected before, or the first.
     selectRow(current);

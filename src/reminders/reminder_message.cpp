@@ -115,15 +115,28 @@ std::string ObterPastaEmail(Connection& connection, Date today) {
     return folder;
 }
 
-void writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime started,
+void writeOutboxMessage(const std::string& emailFolder, Date today, const std::string& baseName,
+                        const OutboxMessage& message) {
+    const std::string bodyPath = monthFolder(emailFolder, today) + baseName + ".txt";
+    writeTextFileAtomically(utf8Path(bodyPath), message.body);
+    writeTextFileAtomically(utf8Path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
+                            {
+                                singleLine("De: " + message.from),
+                                singleLine("Para: " + message.to),
+                                singleLine("Assunto: " + message.subject),
+                                singleLine("Corpo: " + bodyPath),
+                            });
+}
+
+bool writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime started,
                         const std::function<std::string(Date)>& emailFolderFor) {
     const std::optional<std::size_t> row = rowWithAddress(rows);
     if (!row) {
-        return;
+        return false;
     }
     const std::string recipient = rows.field(*row, "nm_e_mail_cli").asString();
     if (ValidarEmail(trimmedControls(recipient)) == "ERRO") {
-        return;
+        return false;
     }
 
     const Date today = dateOf(started);
@@ -132,24 +145,17 @@ void writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime
     const std::string emailFolder = emailFolderFor(today);
 
     const Placeholders placeholders(rows, *row);
-    const std::string subject = placeholders.filled(rows.field(*row, "ds_assunto_email_aviso_vencto").asString());
     const std::string templatePath = emailFolder + kSeparator + "Textos" + kSeparator + "Email Aviso.txt";
-    const std::vector<std::string> body = splitLines(placeholders.filled(readTextFile(utf8Path(templatePath))));
-
-    const std::string bodyPath = monthFolder(emailFolder, today) + baseName + ".txt";
-    writeTextFileAtomically(utf8Path(bodyPath), body);
-    writeTextFileAtomically(utf8Path(emailFolder + kOutbox + kSeparator + baseName + ".cfe"),
-                            {
-                                singleLine("De: " + rows.field(*row, "nm_e_mail_emp").asString()),
-                                singleLine("Para: " + recipient),
-                                singleLine("Assunto: " + subject),
-                                singleLine("Corpo: " + bodyPath),
-                            });
+    writeOutboxMessage(emailFolder, today, baseName,
+                       {rows.field(*row, "nm_e_mail_emp").asString(), recipient,
+                        placeholders.filled(rows.field(*row, "ds_assunto_email_aviso_vencto").asString()),
+                        splitLines(placeholders.filled(readTextFile(utf8Path(templatePath))))});
+    return true;
 }
 
-void GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
-    writeReminderFiles(connection.query(documentStatement(documentId)), documentId, clock.now(),
-                       [&connection](Date today) { return ObterPastaEmail(connection, today); });
+bool GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
+    return writeReminderFiles(connection.query(documentStatement(documentId)), documentId, clock.now(),
+                              [&connection](Date today) { return ObterPastaEmail(connection, today); });
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "reminders/reminder_run.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,20 +44,22 @@ std::vector<std::int64_t> distinctDocuments(const ResultSet& rows) {
 
 }  // namespace
 
-void ReminderRun::ProcessarAvisosVencimento() {
+std::optional<int> ReminderRun::ProcessarAvisosVencimento() {
     view_.DefinirSituacao(kGeneratingEmail);
+    std::optional<int> written;
     try {
         if (VerificarHoraAviso()) {
-            writeTodaysReminders();
+            written = writeTodaysReminders();
         }
     } catch (...) {
         view_.DefinirSituacao(kMonitoring);
         throw;
     }
     view_.DefinirSituacao(kMonitoring);
+    return written;
 }
 
-void ReminderRun::writeTodaysReminders() {
+int ReminderRun::writeTodaysReminders() {
     const Date today = dateOf(clock_.now());
     const int days = LerDiasAviso();
     const Date emissionLimit = SubtrairDiasUteis(days, "N", connection_, today);
@@ -64,12 +67,14 @@ void ReminderRun::writeTodaysReminders() {
 
     const ResultSet selected =
         connection_.query(selectionStatement(sqlDate(atMidnight(emissionLimit)), sqlDate(atMidnight(dueLimit))));
+    int written = 0;
     for (const std::int64_t document : distinctDocuments(selected)) {
-        GerarEmailAviso(connection_, clock_, document);
+        written += GerarEmailAviso(connection_, clock_, document) ? 1 : 0;
         MarcarAvisoEnviado(document);
         view_.processPendingEvents();
     }
     RegistrarUltimoAviso();
+    return written;
 }
 
 bool ReminderRun::VerificarHoraAviso() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace velmora {
 
@@ -25,8 +26,9 @@ public:
     ReminderRun(Connection& connection, const Clock& clock, ReminderRunView& view)
         : connection_(connection), clock_(clock), view_(view) {}
 
-    // The whole run; errors reach the caller after the status went back to "MONITORANDO".
-    void ProcessarAvisosVencimento();
+    // The whole run; errors reach the caller after the status went back to "MONITORANDO". How many messages
+    // were written when the run was due; none when it was not.
+    std::optional<int> ProcessarAvisosVencimento();
 
     // True when the reminders are enabled, today's run was not done and the configured hour has passed.
     bool VerificarHoraAviso();
@@ -35,7 +37,7 @@ public:
     void RegistrarUltimoAviso();
 
 private:
-    void writeTodaysReminders();
+    int writeTodaysReminders();
 
     Connection& connection_;
     const Clock& clock_;

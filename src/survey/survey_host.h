@@ -22,6 +22,8 @@ public:
     virtual std::string ObterPastaDadosServidor() = 0;
     // Fails when the file cannot be opened for reading.
     virtual std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) = 0;
+    // What became of one file, for the run journal.
+    virtual void noteFileOutcome(const std::string& /*fileName*/, bool /*delivered*/, const std::string& /*detail*/) {}
 };
 
 }  // namespace velmora

@@ -63,6 +63,20 @@ void deletePartialCopy(FtpClient& ftp, const std::string& remoteName) {
 
 }  // namespace
 
+void SurveyUpload::noteOutcome(const std::string& name, const SurveyUploadResult& result) {
+    switch (result.outcome) {
+    case SurveyUploadOutcome::Delivered:
+        host_.noteFileOutcome(name, true, "enviado (" + std::to_string(result.bytes) + " bytes)");
+        break;
+    case SurveyUploadOutcome::ServerUnavailable:
+        host_.noteFileOutcome(name, false, "aguarda o próximo ciclo: " + result.message);
+        break;
+    case SurveyUploadOutcome::Failed:
+        host_.noteFileOutcome(name, false, "separado como ERRO" + name + ": " + result.message);
+        break;
+    }
+}
+
 void SurveyUpload::EnviarPesquisas() {
     const std::string dataFolder = host_.ObterPastaDadosServidor();
     const fs::path folder = utf8Path(dataFolder + "PESQUISA");
@@ -78,6 +92,7 @@ void SurveyUpload::EnviarPesquisas() {
         host_.setObservationText("");
 
         const SurveyUploadResult result = EnviarArquivoPesquisa(*file);
+        noteOutcome(utf8Text(file->filename()), result);
         if (result.outcome == SurveyUploadOutcome::Delivered) {
             host_.setProcessingText("");
             host_.setObservationText("");
@@ -136,7 +151,7 @@ SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
 
     std::error_code ignored;
     fs::remove(file, ignored);
-    return {SurveyUploadOutcome::Delivered, {}};
+    return {SurveyUploadOutcome::Delivered, {}, localSize};
 }
 
 }  // namespace velmora

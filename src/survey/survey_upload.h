@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@ enum class SurveyUploadOutcome {
 struct SurveyUploadResult {
     SurveyUploadOutcome outcome = SurveyUploadOutcome::Failed;
     std::string message;  // the reason, for the user
+    std::int64_t bytes = 0;  // of a delivered file
 };
 
 // Sends the survey answers that the ERP leaves in the server data folder's "PESQUISA" folder to the survey
@@ -44,6 +46,8 @@ public:
     SurveyUploadResult EnviarArquivoPesquisa(const std::filesystem::path& file);
 
 private:
+    void noteOutcome(const std::string& name, const SurveyUploadResult& result);
+
     SurveyHost& host_;
     FtpClient& ftp_;
     Clock& clock_;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -11,6 +13,7 @@
 #include "support/erp_installation.h"
 #include "support/update_folder.h"
 #include "support/file_bytes.h"
+#include "support/journal_lines.h"
 
 namespace velmora {
 namespace {
@@ -20,6 +23,31 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::ErpInstallation;
 
+// Takes variables out of this process's environment for as long as it lives, so that a child started meanwhile
+// goes without them.
+class WithoutVariables {
+public:
+    explicit WithoutVariables(std::vector<std::string> names) : names_(std::move(names)) {
+        for (const auto& name : names_) {
+            const char* value = std::getenv(name.c_str());
+            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+            ::unsetenv(name.c_str());
+        }
+    }
+    ~WithoutVariables() {
+        for (std::size_t index = 0; index < names_.size(); ++index) {
+            if (saved_[index]) {
+                ::setenv(names_[index].c_str(), saved_[index]->c_str(), 1);
+            }
+        }
+    }
+    WithoutVariables(const WithoutVariables&) = delete;
+    WithoutVariables& operator=(const WithoutVariables&) = delete;
+
+private:
+    std::vector<std::string> names_;
+    std::vector<std::optional<std::string>> saved_;
+};
 
 // The built program copied into a throwaway ERP installation and started there without a screen.
 class ProgramRun : public ::testing::Test {
@@ -31,11 +59,21 @@ protected:
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     }
 
-    std::unique_ptr<ChildProcess> start() {
-        return std::make_unique<ChildProcess>(
-            std::vector<std::string>{erp.programPath().string()},
-            std::vector<std::string>{"QT_QPA_PLATFORM=offscreen", "VELMORA_TRACE=1", "XDG_RUNTIME_DIR=" + runtime.string()},
-            output.string());
+    // Offscreen: a platform chosen explicitly, with which message boxes wait for a click as they do at a screen.
+    // NoScreen: neither a display nor a platform, as a service runs.
+    enum class Screen { Offscreen, NoScreen };
+
+    std::unique_ptr<ChildProcess> start(Screen screen = Screen::Offscreen) {
+        std::vector<std::string> environment{"VELMORA_TRACE=1", "XDG_RUNTIME_DIR=" + runtime.string()};
+        if (screen == Screen::Offscreen) {
+            environment.emplace_back("QT_QPA_PLATFORM=offscreen");
+        }
+        // The child inherits the test's environment, which may well name a platform (CTest does) or a display.
+        const WithoutVariables noScreen(
+            screen == Screen::NoScreen ? std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}
+                                       : std::vector<std::string>{});
+        return std::make_unique<ChildProcess>(std::vector<std::string>{erp.programPath().string()}, environment,
+                                              output.string());
     }
 
     // Polls for what the program does by itself; the bound only keeps a broken build from hanging the suite.
@@ -49,6 +87,8 @@ protected:
         }
         return true;
     }
+
+    fs::path journalFile() const { return erp.dataFolder() / "velmoraMonitorPublicacao.log"; }
 
     ErpInstallation erp;
     fs::path runtime = erp.root() / "runtime";
@@ -96,6 +136,9 @@ TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
     ASSERT_TRUE(fs::exists(erp.lockFile()));
     EXPECT_EQ(test::readBytes(erp.lockFile()), before);
     EXPECT_EQ(fs::last_write_time(erp.lockFile()), written);
+    const auto ends = test::journalLines(journalFile(), "FIM");
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].detail.rfind("outro monitor em execução", 0), 0u) << ends[0].detail;
 }
 
 // There is no notification area offscreen, and the window only minimises: the end must not depend on either.
@@ -144,6 +187,51 @@ TEST_F(ProgramRun, ALockLeftBehindIsTakenOverAndKeptFresh) {
         return fs::file_time_type::clock::now() - fs::last_write_time(erp.lockFile()) < 1min;
     }));
     EXPECT_TRUE(program->running()) << test::readBytes(output);
+}
+
+// A service has neither a display nor a platform of its own choosing; without a screen it still runs, and the
+// stop a service manager sends ends it the orderly way.
+TEST_F(ProgramRun, WithoutAScreenTheProgramRunsAndATerminationSignalEndsIt) {
+    auto program = start(Screen::NoScreen);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
+    ASSERT_TRUE(fs::exists(erp.lockFile()));
+    ASSERT_TRUE(program->running()) << test::readBytes(output);
+
+    program->signal(SIGTERM);
+    const auto status = program->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+    // The journal tells the morning after when and why it ended.
+    std::vector<std::string> seen;
+    for (const auto& line : test::journalLines(journalFile())) {
+        seen.push_back(line.kind + " " + line.result + " " + (line.kind == "FIM" ? line.detail : ""));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"INICIO OK ", "FIM OK Sair"}));
+}
+
+// The missing updater is told in a message box at start-up, and the program ends once it is closed. A person at
+// the screen has to close it; without a screen nobody can, so the program must not wait for it.
+TEST_F(ProgramRun, AStartUpMessageBoxHoldsOnlyAProgramWithAScreen) {
+    fs::remove(test::updateFolderOf(erp) / "velmoraAtualizador.exe");
+    const std::string told = "Não foi encontrado o velmora Atualizador";
+
+    auto attended = start(Screen::Offscreen);
+    ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find(told) != std::string::npos; })) << test::readBytes(output);
+    std::this_thread::sleep_for(3s);
+    ASSERT_TRUE(attended->running()) << test::readBytes(output);
+    // The box in the way does not keep a termination signal from ending the program and giving its lock up.
+    attended->signal(SIGTERM);
+    const auto attendedStatus = attended->waitFor(60s);
+    ASSERT_TRUE(attendedStatus.has_value()) << test::readBytes(output);
+    EXPECT_EQ(*attendedStatus, 0);
+    ASSERT_FALSE(fs::exists(erp.lockFile()));
+
+    auto unattended = start(Screen::NoScreen);
+    const auto status = unattended->waitFor(60s);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_NE(test::readBytes(output).find("Mensagem: " + told), std::string::npos) << test::readBytes(output);
 }
 
 }  // namespace

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "common/ptbr_format.h"
 #include "common/sql_text.h"
+#include "common/text_encoding.h"
 #include "fixtures/report_definition_builder.h"
 #include "fixtures/sales_data_builder.h"
 #include "monitor_harness.h"
+#include "support/file_bytes.h"
+#include "support/ftp_test_server.h"
+#include "support/journal_lines.h"
 
 namespace velmora {
 namespace {
@@ -47,6 +53,8 @@ struct PassFixture : MonitorHarness {
                     .field(0, 0)
                     .isNull();
     }
+
+    fs::path journalFile() const { return erp.dataFolder() / "velmoraMonitorPublicacao.log"; }
 
     std::unique_ptr<Connection> db;
     fs::path published = erp.root() / "Publicadas";
@@ -167,6 +175,107 @@ TEST(PublicationPass, PublicarAgoraPublishesTheSelectedReportWithTheOthersThatAr
     EXPECT_TRUE(fs::exists(f.published / "Vencido.xlsx"));
     EXPECT_TRUE(f.wasPublished(1));
     EXPECT_TRUE(f.wasPublished(2));
+}
+
+// What the journal and the grid tell the next morning: one line per attempt, with where the workbook went, its
+// size and time, or the server's reason without the password; the grid's last column says the same in short.
+TEST(PublicationPass, EveryAttemptIsJournaledAndTheGridShowsItsOutcome) {
+    PassFixture f;
+    test::FtpTestServer server(test::FtpServerOptions{.password = "s3nh@-Certa"});
+    fs::create_directories(server.root() / "publico");
+    f.addSalesReport(1, "Vendas");
+    f.addSalesReport(2, "Vendas FTP");
+    f.set(2, "tp_publicacao = 2, ds_servidor_ftp = '127.0.0.1', no_porta_ftp = " + std::to_string(server.port()) +
+                 ", ds_usuario_ftp = 'velmora', ds_senha_ftp = 'senha-errada', ds_pasta_ftp = 'publico'");
+
+    f.monitor->Timer1Timer();
+    f.monitor->journal().flush();
+
+    const auto lines = test::journalLines(f.journalFile(), "PUBLICACAO");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].subject, "Vendas");
+    EXPECT_EQ(lines[0].result, "OK");
+    const auto size = fs::file_size(f.published / "Vendas.xlsx");
+    EXPECT_EQ(lines[0].detail, f.published.string() + "/; " + std::to_string(size) + " bytes; 0 s");
+    EXPECT_EQ(lines[1].subject, "Vendas FTP");
+    EXPECT_EQ(lines[1].result, "FALHA");
+    EXPECT_EQ(lines[1].detail.rfind("ftp://127.0.0.1:" + std::to_string(server.port()) + "/publico: ", 0), 0u)
+        << lines[1].detail;
+    EXPECT_NE(lines[1].detail.find("530"), std::string::npos) << "the server's own reason: " << lines[1].detail;
+    EXPECT_EQ(test::readBytes(f.journalFile()).find("senha-errada"), std::string::npos);
+
+    f.monitor->FormShow();
+    ASSERT_EQ(f.ui.reports.size(), 2u);
+    EXPECT_EQ(f.ui.reports[0].lastOutcome, "OK");
+    EXPECT_EQ(f.ui.reports[1].lastOutcome.rfind("Falhou: ", 0), 0u) << f.ui.reports[1].lastOutcome;
+}
+
+// A report that keeps failing is told once by e-mail, to the address of the server INI, until it goes out again.
+TEST(PublicationPass, ThreeFailedPassesInARowWriteOneFailureNotice) {
+    for (const bool configured : {true, false}) {
+        PassFixture f;
+        const fs::path email = f.erp.root() / "Email";
+        fs::create_directories(email);
+        f.db->execute("update or insert into tab_parametro (id_parametro, nm_pasta_email) values (1, " +
+                      quotedSql(email.string() + "/") + ") matching (id_parametro)");
+        if (configured) {
+            test::writeBytes(f.erp.serverIni(), test::readBytes(f.erp.serverIni()) +
+                                                     "[Monitor]\r\nEmailFalhas=ti@empresa.com.br\r\n");
+        }
+        f.addSalesReport(1, "Vendas");
+        f.set(1, "ds_pasta_salvar = '/nao/existe/'");
+        const auto notices = [&] {
+            std::vector<std::string> names;
+            for (const auto& name : test::namesIn(email / "Caixa de Saída")) {
+                if (name.ends_with(".cfe")) {
+                    names.push_back(name);
+                }
+            }
+            return names;
+        };
+
+        for (int pass = 1; pass <= 4; ++pass) {
+            f.monitor->Timer1Timer();
+            f.clock.advance(std::chrono::minutes(1));
+            EXPECT_EQ(notices().size(), configured && pass >= 3 ? 1u : 0u) << "pass " << pass;
+        }
+        if (!configured) {
+            continue;
+        }
+        const std::string control = windows1252ToUtf8(test::readBytes(email / "Caixa de Saída" / notices()[0]));
+        EXPECT_NE(control.find("De: ti@empresa.com.br\r\nPara: ti@empresa.com.br\r\n"
+                               "Assunto: Monitor de Publicação: falha em Vendas\r\n"),
+                  std::string::npos)
+            << control;
+
+        // Published again, the report starts over: three more failures make a second notice.
+        f.set(1, "ds_pasta_salvar = " + quotedSql(f.published.string() + "/") + ", dh_proxima_public = null");
+        f.monitor->Timer1Timer();
+        f.set(1, "ds_pasta_salvar = '/nao/existe/'");
+        for (int pass = 1; pass <= 3; ++pass) {
+            f.clock.advance(std::chrono::minutes(1));
+            f.monitor->Timer1Timer();
+        }
+        EXPECT_EQ(notices().size(), 2u);
+    }
+}
+
+// The journal is a help, not a duty: a journal that cannot be written is said once and the cycles go on.
+TEST(PublicationPass, AJournalThatCannotBeWrittenIsToldOnceAndTheCyclesGoOn) {
+    MonitorHarness h;
+    fs::create_directory(h.erp.dataFolder() / "velmoraMonitorPublicacao.log");  // a folder where the file should be
+    h.monitor->FormCreate();
+    h.monitor->journal().flush();
+
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        h.monitor->Timer1Timer();
+        h.monitor->journal().flush();
+    }
+
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
+    const auto told = std::count_if(h.ui.observationHistory.begin(), h.ui.observationHistory.end(),
+                                    [](const std::string& text) { return text.find("diário") != std::string::npos; });
+    EXPECT_EQ(told, 1) << ::testing::PrintToString(h.ui.observationHistory);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "fixtures/reminder_data_builder.h"
 #include "monitor_harness.h"
 #include "reminders/reminder_files.h"
+#include "support/journal_lines.h"
 
 namespace velmora {
 namespace {
@@ -61,6 +62,13 @@ TEST(ReminderCycle, TheCycleWritesTheDaysRemindersAfterThePublicationPass) {
     EXPECT_LT(sleeping, generating) << "the publication pass comes first";
     EXPECT_EQ(*(generating + 1), "MONITORANDO");
     EXPECT_TRUE(m.h.ui.cycleTimer);
+
+    // The day's run is journaled once; the cycles after it, with nothing due, add nothing.
+    m.h.monitor->Timer1Timer();
+    m.h.monitor->journal().flush();
+    const auto lines = test::journalLines(m.h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "LEMBRETE");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].result + " " + lines[0].detail, "OK 1 mensagem");
 }
 
 TEST(ReminderCycle, ForcarEmailRunsTheDaysRunOnceAndKeepsTheTimerOn) {

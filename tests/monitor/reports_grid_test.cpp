@@ -32,9 +32,9 @@ TEST(ReportsGrid, ListsActiveReportsByNameWithTheirScheduleFormatted) {
 
     const std::vector<ReportRow> rows = lerLinhasGrade(*db);
     const std::vector<ReportRow> expected = {
-        {5, "Atacado", "Enviar por FTP", "", "", 0},
-        {2, "Comissões", "Enviar por FTP", "", "", 2},
-        {1, "Vendas por região", "Salvar na Pasta", "09/12/2026 08:00", "10/12/2026 08:00", 1},
+        {5, "Atacado", "Enviar por FTP", "", "", 0, ""},
+        {2, "Comissões", "Enviar por FTP", "", "", 2, ""},
+        {1, "Vendas por região", "Salvar na Pasta", "09/12/2026 08:00", "10/12/2026 08:00", 1, ""},
     };
     EXPECT_EQ(rows, expected);
 }

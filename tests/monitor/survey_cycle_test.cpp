@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "monitor_harness.h"
+#include "support/journal_lines.h"
 #include "support/ftp_test_server.h"
 #include "survey/survey_account.h"
 
@@ -51,6 +52,14 @@ TEST(SurveyCycle, TheLastStepOfTheCycleUploadsTheSurveysToTheConfiguredAccount) 
               (std::vector<std::string>{"ENVIANDO PESQUISA", "MONITORANDO", "DORMINDO"}));
     EXPECT_TRUE(h.ui.cycleTimer);
     EXPECT_TRUE(h.ui.disconnectTimer);
+
+    // Each file's fate stays in the journal.
+    h.monitor->journal().flush();
+    const auto lines = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "PESQUISA");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].subject + " " + lines[0].result + " " + lines[0].detail, "PQS_1.txt OK enviado (8 bytes)");
+    EXPECT_EQ(lines[1].subject + " " + lines[1].result, "PQS_2.txt FALHA");
+    EXPECT_EQ(lines[1].detail.rfind("separado como ERROPQS_2.txt: ", 0), 0u) << lines[1].detail;
 }
 
 }  // namespace

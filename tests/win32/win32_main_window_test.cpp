@@ -81,9 +81,9 @@ void setSelection(HWND grid, int row, bool selected) {
 
 std::vector<ReportRow> sampleRows() {
     return {
-        {11, "Vendas por Vendedor", "Pasta", "01/12/2026 08:00:00", "10/12/2026 08:00:00", 1},
-        {12, "Tabela de Preços", "FTP", "", "10/12/2026 09:30:00", 2},
-        {13, "Comissões (Gestão)", "Pasta", "09/12/2026 18:00:00", "10/12/2026 18:00:00", 1},
+        {11, "Vendas por Vendedor", "Pasta", "01/12/2026 08:00:00", "10/12/2026 08:00:00", 1, "OK"},
+        {12, "Tabela de Preços", "FTP", "", "10/12/2026 09:30:00", 2, "Falhou: 530 Login incorrect."},
+        {13, "Comissões (Gestão)", "Pasta", "09/12/2026 18:00:00", "10/12/2026 18:00:00", 1, ""},
     };
 }
 
@@ -152,11 +152,11 @@ TEST_F(MainWindowTest, TheWindowIsLaidOutAsDesignedAndStartsHidden) {
     EXPECT_EQ(windowText(control(Win32MainWindow::btnPublicar)), L"Publicar Agora");
     EXPECT_EQ(windowText(control(Win32MainWindow::BitBtn1)), L"Minimizar");
 
-    // ID and TP_PUBLICACAO are not shown.
+    // ID and TP_PUBLICACAO are not shown; the last outcome comes after the four columns of the schedule.
     const std::vector<std::wstring> titles{L"Planilha", L"Tipo de Publicação", L"Última Publicação",
-                                           L"Próxima Publicação"};
+                                           L"Próxima Publicação", L"Último resultado"};
     EXPECT_EQ(columnTitles(grid()), titles);
-    // Time stamps show whole, and the rows need no sideways scrolling.
+    // Time stamps show whole, and the four columns of the schedule need no sideways scrolling.
     const auto width = [&](int column) {
         return static_cast<int>(SendMessageW(grid(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
     };
@@ -195,6 +195,8 @@ TEST_F(MainWindowTest, TheGridShowsTheRowsAndKeepsTheCurrentReportAcrossRefreshe
     EXPECT_EQ(cellText(grid(), 2, 2), L"09/12/2026 18:00:00");
     EXPECT_EQ(cellText(grid(), 2, 3), L"10/12/2026 18:00:00");
     EXPECT_EQ(cellText(grid(), 1, 2), L"");
+    EXPECT_EQ(cellText(grid(), 0, 4), L"OK");
+    EXPECT_EQ(cellText(grid(), 1, 4), L"Falhou: 530 Login incorrect.");
     EXPECT_EQ(selectedRow(grid()), 0);
     EXPECT_EQ(window.selectedReportId(), 11);
 
@@ -209,7 +211,7 @@ TEST_F(MainWindowTest, TheGridShowsTheRowsAndKeepsTheCurrentReportAcrossRefreshe
     EXPECT_EQ(selectedRow(grid()), 0);
     EXPECT_EQ(window.selectedReportId(), 13);
 
-    window.showReports({sampleRows()[1], sampleRows()[0], ReportRow{14, "Estoque", "FTP", "", "", 2}});
+    window.showReports({sampleRows()[1], sampleRows()[0], ReportRow{14, "Estoque", "FTP", "", "", 2, ""}});
     ASSERT_EQ(SendMessageW(grid(), LVM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(cellText(grid(), 2, 0), L"Estoque");
     EXPECT_EQ(selectedRow(grid()), 0);  // the current report is gone: the first row

@@ -35,11 +35,12 @@ public:
 
     static std::vector<ReportRow> rows() {
         return {
-            {11, "Vendas por Vendedor", "Pasta", "09/12/2026 08:00:00", "10/12/2026 08:00:00", 1},
-            {12, "Tabela de Preços", "FTP", "09/12/2026 09:30:00", "10/12/2026 09:30:00", 2},
-            {13, "Comissões (Gestão)", "Pasta", "", "10/12/2026 18:00:00", 1},
-            {14, "Vendas por Cliente - Região Sul", "FTP", "01/12/2026 07:00:00", "01/01/2027 07:00:00", 1},
-            {15, "Estoque Mínimo", "Pasta", "10/12/2026 06:00:00", "11/12/2026 06:00:00", 1},
+            {11, "Vendas por Vendedor", "Pasta", "09/12/2026 08:00:00", "10/12/2026 08:00:00", 1, "OK"},
+            {12, "Tabela de Preços", "FTP", "09/12/2026 09:30:00", "10/12/2026 09:30:00", 2, "OK"},
+            {13, "Comissões (Gestão)", "Pasta", "", "10/12/2026 18:00:00", 1, ""},
+            {14, "Vendas por Cliente - Região Sul", "FTP", "01/12/2026 07:00:00", "01/01/2027 07:00:00", 1,
+             "Falhou: 530 Login incorrect."},
+            {15, "Estoque Mínimo", "Pasta", "10/12/2026 06:00:00", "11/12/2026 06:00:00", 1, "OK"},
         };
     }
 

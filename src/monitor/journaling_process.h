@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "monitor/process_control.h"
+#include "monitor/run_journal.h"
+
+namespace velmora {
+
+// The process as the monitor ends it: every end leaves its line in the run journal, with the reason the monitor
+// gave, and the journal is written out before the process goes.
+class JournalingProcess final : public ProcessControl {
+public:
+    JournalingProcess(ProcessControl& process, RunJournal& journal, std::string programPath)
+        : process_(process), journal_(journal), programPath_(std::move(programPath)) {}
+
+    // The reason the next end is recorded with; the first one given stands.
+    void setEndReason(std::string reason, bool ok) {
+        if (!reason_) {
+            reason_ = std::move(reason);
+            ok_ = ok;
+        }
+    }
+    // Writes the end's line now (once) and waits for the journal: for an end that another part carries out.
+    void recordEnd() {
+        if (!recorded_) {
+            recorded_ = true;
+            journal_.record({JournalKind::Fim, programPath_, ok_,
+                             reason_.value_or(quitRequested_ ? "encerramento pedido" : "encerrado")});
+        }
+        journal_.flush();
+    }
+
+    [[noreturn]] void endProcess() override {
+        recordEnd();
+        process_.endProcess();
+        std::abort();  // endProcess never comes back
+    }
+    void requestQuit() override {
+        quitRequested_ = true;
+        process_.requestQuit();
+    }
+
+private:
+    ProcessControl& process_;
+    RunJournal& journal_;
+    std::string programPath_;
+    std::optional<std::string> reason_;
+    bool ok_ = true;
+    bool quitRequested_ = false;
+    bool recorded_ = false;
+};
+
+}  // namespace velmora
