@@ -145,9 +145,10 @@ PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     settings.password = row.field(0, "DS_SENHA_FTP").asString();
     settings.port = static_cast<int>(row.field(0, "NO_PORTA_FTP").asInteger());
     settings.passive = true;
+    const std::string remoteFolder = row.field(0, "DS_PASTA_FTP").asString();
     PublicationResult result{false,
-                             "ftp://" + settings.host + ":" + std::to_string(settings.port) + "/" +
-                                 row.field(0, "DS_PASTA_FTP").asString(),
+                             "ftp://" + settings.host + ":" + std::to_string(settings.port) +
+                                 (remoteFolder.starts_with('/') ? "" : "/") + remoteFolder,
                              localSize, {}};
     ftp_.setSettings(std::move(settings));
 
