@@ -80,17 +80,43 @@ std::string utf8ToWindows1252(std::string_view utf8) {
     });
 }
 
-std::string windows1252ToUtf8(std::string_view bytes) {
-    return convert("UTF-8", "WINDOWS-1252", bytes, [](std::string_view rest, std::string& output) {
-        const auto byte = static_cast<unsigned char>(rest[0]);
-        if (utf8::isUndefinedInWindows1252(byte)) {
-            output += static_cast<char>(0xC2);
-            output += static_cast<char>(byte);
-        } else {
-            output += replacementCharacter;
+namespace {
+
+// Each byte's UTF-8, converted once: a text cell then decodes by table, without a converter of its own (a large
+// workbook has millions of them).
+const std::array<std::string, 256>& windows1252Utf8() {
+    static const std::array<std::string, 256> table = [] {
+        const auto undefinedByte = [](std::string_view rest, std::string& output) {
+            const auto byte = static_cast<unsigned char>(rest[0]);
+            if (utf8::isUndefinedInWindows1252(byte)) {
+                output += static_cast<char>(0xC2);
+                output += static_cast<char>(byte);
+            } else {
+                output += replacementCharacter;
+            }
+            return std::size_t{1};
+        };
+        std::array<std::string, 256> utf8;
+        for (int byte = 0; byte < 256; ++byte) {
+            const char in = static_cast<char>(byte);
+            utf8[static_cast<std::size_t>(byte)] =
+                convert("UTF-8", "WINDOWS-1252", std::string_view(&in, 1), undefinedByte);
         }
-        return std::size_t{1};
-    });
+        return utf8;
+    }();
+    return table;
+}
+
+}  // namespace
+
+std::string windows1252ToUtf8(std::string_view bytes) {
+    const auto& table = windows1252Utf8();
+    std::string output;
+    output.reserve(bytes.size() + bytes.size() / 4);
+    for (const char byte : bytes) {
+        output += table[static_cast<unsigned char>(byte)];
+    }
+    return output;
 }
 
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
