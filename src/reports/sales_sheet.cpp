@@ -1,7 +1,11 @@
 #include "reports/sales_sheet.h"
 
+#include <cstdint>
+
+#include "common/ptbr_format.h"
 #include "common/result_set.h"
 #include "reports/interactive_session.h"
+#include "reports/report_errors.h"
 #include "reports/sales_cell_rule.h"
 #include "reports/workbook.h"
 
@@ -30,6 +34,15 @@ void writeTotals(Workbook& workbook, int row, std::size_t dataRows, const std::v
 }
 
 }  // namespace
+
+void checkSalesSheetFits(const std::string& reportName, std::size_t dataRows, bool totalsOn) {
+    const auto counted = [](std::size_t rows) { return formatFixed(static_cast<std::int64_t>(rows), 0, 0, true); };
+    if (1 + dataRows + (totalsOn ? 1 : 0) > kWorksheetRows) {
+        throw ReportDefinitionError("O relatório " + reportName + " tem " + counted(dataRows) +
+                                    " linhas, mais do que cabe numa planilha (" + counted(kWorksheetRows) +
+                                    " linhas, com o cabeçalho e a linha de totais); a planilha não foi gerada.");
+    }
+}
 
 void writeSalesSheet(Workbook& workbook, const std::vector<std::string>& legends, const ResultSet& rows,
                      const ErpMasks& masks, bool totalsOn, InteractiveSession* interactive) {

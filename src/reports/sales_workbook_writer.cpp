@@ -52,9 +52,10 @@ std::vector<std::string> columnLegends(Connection& connection, int reportId) {
     return legends;
 }
 
-void writeSheet(Workbook& workbook, int reportId, const std::string& statement, Connection& connection,
-                bool totalsOn, InteractiveSession* interactive) {
+void writeSheet(Workbook& workbook, int reportId, const std::string& reportName, const std::string& statement,
+                Connection& connection, bool totalsOn, InteractiveSession* interactive) {
     const ResultSet rows = connection.query(statement);
+    checkSalesSheetFits(reportName, rows.rowCount(), totalsOn);
     stopWatchedRunWithoutRows(rows.empty(), interactive);
     startRowProgress(interactive, rows.rowCount());
     const ErpMasks masks = readErpMasks(connection);
@@ -92,7 +93,7 @@ void GravarPlanilhaVendas(int reportId, const std::string& workbookName, const s
     const WorkbookRunMessages messages{kPlanilhaEmUso, ReportMessageIcon::Error, kFalhaNaCriacao,
                                        ReportMessageIcon::Error};
     writeReportWorkbook(workbookFolder(programFolder), file, messages, interactive, [&](Workbook& workbook) {
-        writeSheet(workbook, reportId, statement, connection, totalsOn, interactive);
+        writeSheet(workbook, reportId, workbookName, statement, connection, totalsOn, interactive);
     });
 }
 
