@@ -10,6 +10,7 @@
 #include "common/text_encoding.h"
 #include "common/utf8_path.h"
 #include "support/file_bytes.h"
+#include "support/journal_lines.h"
 #include "support/scratch_folder.h"
 #include "windows/running_program.h"
 
@@ -54,6 +55,12 @@ TEST(ProgramStart, WithoutTheFirebirdClientItWritesItsLockTellsWhyAndEndsByItsel
     EXPECT_EQ(readBytes(erp.lock),
               utf8ToWindows1252("Este arquivo indica que o monitor " + utf8Text(erp.program) +
                                 " está em execução.\r\n"));
+    // The journal beside the lock tells the morning after why it ended.
+    const auto ends = test::journalLines(erp.dataFolder / "velmoraMonitorPublicacao.log", "FIM");
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].subject, utf8Text(erp.program));
+    EXPECT_EQ(ends[0].result, "FALHA");
+    EXPECT_NE(ends[0].detail.find("fbclient.dll"), std::string::npos) << ends[0].detail;
 }
 
 TEST(ProgramStart, AFreshLockOfAnotherMonitorIsToldAndLeftAsItIs) {
