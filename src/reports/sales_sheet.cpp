@@ -46,6 +46,7 @@ void checkSalesSheetFits(const std::string& reportName, std::size_t dataRows, bo
 
 void writeSalesSheet(Workbook& workbook, const std::vector<std::string>& legends, const ResultSet& rows,
                      const ErpMasks& masks, bool totalsOn, InteractiveSession* interactive) {
+    workbook.keepColumnTotalsOnly();  // the totals row sums whole columns; nothing else needs the numbers kept
     for (std::size_t i = 0; i < legends.size(); ++i) {
         const int column = static_cast<int>(i) + 1;
         workbook.setText(1, column, legends[i]);

@@ -118,6 +118,15 @@ struct Workbook::State {
     std::vector<PendingCell> cells;  // of the pending row, by column
     std::vector<int> touched;        // its columns in the order they were first touched
     std::vector<std::vector<double>> numbers;  // by column and row, for sums; only columns that hold numbers
+    // With column totals only (a sheet of any size), a SUM's stored value comes from what the rows already written
+    // add up to per column, and `numbers` stays empty.
+    struct ColumnTotal {
+        int firstRow = 0;  // 0: no number yet
+        int lastRow = 0;
+        double total = 0.0;
+    };
+    bool columnTotalsOnly = false;
+    std::vector<ColumnTotal> totals;
     std::vector<double> widths;                // widest value shown per column in the rows already written
     std::vector<double> fitted;                // widths fixed by the last AutoFit
 
@@ -230,6 +239,9 @@ struct Workbook::State {
     }
 
     void recordNumber(int row, int column, double value) {
+        if (columnTotalsOnly) {
+            return;  // added up when the row is written
+        }
         const auto index = static_cast<std::size_t>(column - 1);
         if (numbers.size() <= index) {
             numbers.resize(index + 1);
@@ -248,7 +260,51 @@ struct Workbook::State {
         }
     }
 
+    void addToTotal(int row, int column, double value) {
+        const auto index = static_cast<std::size_t>(column - 1);
+        if (totals.size() <= index) {
+            totals.resize(index + 1);
+        }
+        ColumnTotal& written = totals[index];
+        if (written.firstRow == 0) {
+            written.firstRow = row;
+        }
+        written.lastRow = row;
+        written.total += value;
+    }
+
+    static bool holdsNumber(const PendingCell& cell) {
+        return cell.kind == CellKind::Number || cell.kind == CellKind::Formula;
+    }
+
+    // Whole columns only: a range that takes part of the numbers written cannot be answered from the totals, and is
+    // refused rather than stored with a wrong value. A one-column range adds up in the order of the cell by cell sum.
+    double sumOfColumnTotals(const std::vector<CellRange>& ranges) const {
+        double total = 0.0;
+        for (const CellRange& range : ranges) {
+            for (int column = range.firstColumn; column <= range.lastColumn; ++column) {
+                const auto index = static_cast<std::size_t>(column - 1);
+                if (index < totals.size() && totals[index].firstRow != 0) {
+                    const ColumnTotal& written = totals[index];
+                    if (range.firstRow > written.firstRow || range.lastRow < written.lastRow) {
+                        throw std::logic_error("Workbook: a sum over part of a column's numbers needs every number kept");
+                    }
+                    total += written.total;
+                }
+                // The row still open lies below the others, so it comes last.
+                if (range.firstRow <= pendingRow && pendingRow <= range.lastRow && index < cells.size() &&
+                    cells[index].touched && holdsNumber(cells[index])) {
+                    total += cells[index].number;
+                }
+            }
+        }
+        return total;
+    }
+
     double sum(const std::vector<CellRange>& ranges) const {
+        if (columnTotalsOnly) {
+            return sumOfColumnTotals(ranges);
+        }
         double total = 0.0;
         for (const CellRange& range : ranges) {
             for (int row = range.firstRow; row <= range.lastRow; ++row) {
@@ -320,6 +376,9 @@ struct Workbook::State {
                 fail(error, errno);
             }
             fit(column, cell, widths);
+            if (columnTotalsOnly && holdsNumber(cell)) {
+                addToTotal(pendingRow, column, cell.number);
+            }
             cell.kind = CellKind::None;
             cell.touched = false;
             cell.bold = false;
@@ -456,6 +515,13 @@ void Workbook::setFormulaR1C1(int row, int column, std::string_view formula) {
     cell.number = ranges ? state_->sum(*ranges) : 0.0;
     cell.text = std::move(a1);
     state_->recordNumber(row, column, cell.number);
+}
+
+void Workbook::keepColumnTotalsOnly() {
+    if (state_->pendingRow != 0) {
+        throw std::logic_error("Workbook: column totals only must be chosen before the first cell");
+    }
+    state_->columnTotalsOnly = true;
 }
 
 void Workbook::autoFitColumns() {

@@ -45,6 +45,11 @@ public:
     // "=SUM(R[-10]C:R[-1]C)"; a sum is stored with its value, for readers that do not calculate.
     void setFormulaR1C1(int row, int column, std::string_view formula);
 
+    // For a sheet of any number of rows: a SUM's stored value then comes from running totals per column, so memory
+    // does not grow with the rows; a sum over part of a column's numbers is refused (std::logic_error). Chosen
+    // before the first cell.
+    void keepColumnTotalsOnly();
+
     // Fits every column to the widest value it shows now (header and values as their formats show them).
     void autoFitColumns();
 

@@ -170,6 +170,38 @@ TEST_F(WorkbookTest, StoresSumsWithTheirComputedValue) {
     EXPECT_DOUBLE_EQ(std::stod(back.at("D12").cached), 0.2 + 0.30000000000000004 + 1000);
 }
 
+// A sheet of any size keeps only running totals per column; its sums store the same values as when every number
+// is kept, and a sum over part of a column is refused instead of stored wrong.
+TEST_F(WorkbookTest, ColumnTotalsOnlyStoreTheSameSumsAndRefusePartialOnes) {
+    std::vector<std::string> cached;
+    for (const bool totalsOnly : {false, true}) {
+        Workbook workbook;
+        workbook.saveAs(file);
+        if (totalsOnly) {
+            workbook.keepColumnTotalsOnly();
+        }
+        workbook.setText(1, 1, "Valor");
+        for (int row = 2; row <= 1001; ++row) {
+            workbook.setNumber(row, 1, row * 0.1 + 1e-7 * row * row);
+            if (row % 3 != 0) {
+                workbook.setNumber(row, 2, -row * 0.7);
+            }
+        }
+        workbook.setNumber(1002, 3, 5.5);  // same row as the sums, written before them
+        workbook.setFormulaR1C1(1002, 1, "=SUM(R[-1000]C:R[-1]C)");
+        workbook.setFormulaR1C1(1002, 2, "=SUM(R[-1000]C:R[-1]C)");
+        workbook.setFormulaR1C1(1002, 4, "=SUM(R1C2:R1001C2,RC[-1])");
+        if (totalsOnly) {
+            EXPECT_THROW(workbook.setFormulaR1C1(1002, 5, "=SUM(R3C1:R1001C1)"), std::logic_error);
+        }
+        workbook.save();
+        workbook.close();
+        const WorkbookReadBack back = readWorkbook(file);
+        cached.push_back(back.at("A1002").cached + " " + back.at("B1002").cached + " " + back.at("D1002").cached);
+    }
+    EXPECT_EQ(cached[0], cached[1]);
+}
+
 TEST_F(WorkbookTest, AutoFitWidensColumnsToWhatTheyShow) {
     Workbook workbook;
     workbook.saveAs(file);
