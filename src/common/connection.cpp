@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <limits>
 
 #include "common/firebird_client.h"
 #include "common/text_encoding.h"
@@ -137,6 +138,13 @@ std::string readBlob(IAttachment* attachment, ITransaction* transaction, ISC_QUA
 }  // namespace
 
 ResultSet Connection::query(std::string_view sql) {
+    ResultSet all;
+    queryInBatches(sql, std::numeric_limits<std::size_t>::max(), [&all](ResultSet&& rows) { all = std::move(rows); });
+    return all;
+}
+
+void Connection::queryInBatches(std::string_view sql, std::size_t rowsPerBatch,
+                                const std::function<void(ResultSet&&)>& onBatch) {
     ensureTransaction();
     IAttachment* attachment = handles_->attachment.get();
     ITransaction* transaction = handles_->transaction.get();
@@ -164,8 +172,14 @@ ResultSet Connection::query(std::string_view sql) {
                                           metadata->getNullOffset(status.get(), i), info.length});
             columns.push_back(std::move(info));
         }
-        ResultSet result(std::move(columns));
+        ResultSet result(columns);
         std::vector<unsigned char> buffer(metadata->getMessageLength(status.get()));
+        const auto handOverFullBatch = [&] {
+            if (result.rowCount() >= rowsPerBatch) {
+                onBatch(std::move(result));
+                result = ResultSet(columns);
+            }
+        };
 
         auto appendRow = [&] {
             for (const OutputColumn& column : layout) {
@@ -207,11 +221,12 @@ ResultSet Connection::query(std::string_view sql) {
             Ref<IResultSet> cursor(statement->openCursor(status.get(), transaction, nullptr, nullptr, metadata.get(), 0));
             while (cursor->fetchNext(status.get(), buffer.data()) == IStatus::RESULT_OK) {
                 appendRow();
+                handOverFullBatch();
             }
             cursor->close(status.get());
             cursor.release();  // close releases the interface on success
         }
-        return result;
+        onBatch(std::move(result));
     } catch (const FbException& error) {
         throw firebird::toDatabaseError(error);
     }

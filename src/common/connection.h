@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +35,10 @@ public:
 
     // Runs a select (or a procedure that returns values) and fetches every row.
     ResultSet query(std::string_view sql);
+    // The same, handing the rows over in batches of up to `rowsPerBatch` as they are fetched, so that a large result
+    // never has to be held at once. The last batch may be smaller, and is handed over also when empty (a result
+    // without rows still has its columns). An exception thrown by `onBatch` ends the fetch and reaches the caller.
+    void queryInBatches(std::string_view sql, std::size_t rowsPerBatch, const std::function<void(ResultSet&&)>& onBatch);
     // Runs any other statement, then commits retaining.
     void execute(std::string_view sql);
 

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <ibase.h>
 
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
 #include "common/database_error.h"
 #include "support/erp_installation.h"
 
@@ -123,6 +127,39 @@ TEST_F(ConnectionTest, ManyRowsAreFetchedWhole) {
     EXPECT_TRUE(rows.field(3000, 1).isNull());
     EXPECT_EQ(rows.field(4999, 0).asInteger(), 4999);
     EXPECT_EQ(rows.field(4999, 1).asString(), "linha 4999");
+}
+
+// A large result comes in batches as it is fetched: every row once and in order, the last batch with the rest (also
+// an empty one), and a consumer that gives up ends the fetch and leaves the connection usable.
+TEST_F(ConnectionTest, RowsCanBeTakenInBatchesAsTheyAreFetched) {
+    db->execute("create table t_batch (id integer)");
+    db->execute("execute block as declare i integer = 0; begin while (i < 1000) do begin"
+                " insert into t_batch values (:i); i = i + 1; end end");
+    for (const std::size_t perBatch : {std::size_t{7}, std::size_t{250}, std::size_t{1000}, std::size_t{5000}}) {
+        std::vector<std::size_t> sizes;
+        std::int64_t expected = 0;
+        db->queryInBatches("select id from t_batch order by id", perBatch, [&](ResultSet&& batch) {
+            ASSERT_EQ(batch.columnCount(), 1u);
+            sizes.push_back(batch.rowCount());
+            for (std::size_t row = 0; row < batch.rowCount(); ++row) {
+                EXPECT_EQ(batch.field(row, "ID").asInteger(), expected++);
+            }
+        });
+        EXPECT_EQ(expected, 1000) << perBatch;
+        EXPECT_EQ(sizes.back(), 1000 % perBatch) << perBatch;
+        EXPECT_EQ(sizes.size(), 1000 / perBatch + 1) << perBatch;
+    }
+
+    int batches = 0;
+    EXPECT_THROW(db->queryInBatches("select id from t_batch", 10,
+                                    [&](ResultSet&&) {
+                                        if (++batches == 3) {
+                                            throw std::runtime_error("chega");
+                                        }
+                                    }),
+                 std::runtime_error);
+    EXPECT_EQ(batches, 3);
+    EXPECT_EQ(db->query("select count(*) from t_batch").field(0, 0).asInteger(), 1000);
 }
 
 }  // namespace
