@@ -1,6 +1,7 @@
 #include "reports/sales_sheet.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "common/ptbr_format.h"
 #include "common/result_set.h"
@@ -44,32 +45,54 @@ void checkSalesSheetFits(const std::string& reportName, std::size_t dataRows, bo
     }
 }
 
-void writeSalesSheet(Workbook& workbook, const std::vector<std::string>& legends, const ResultSet& rows,
-                     const ErpMasks& masks, bool totalsOn, InteractiveSession* interactive) {
-    workbook.keepColumnTotalsOnly();  // the totals row sums whole columns; nothing else needs the numbers kept
+SalesSheetWriter::SalesSheetWriter(Workbook& workbook, std::string reportName, const std::vector<std::string>& legends,
+                                   ErpMasks masks, bool totalsOn, InteractiveSession* interactive)
+    : workbook_(workbook),
+      reportName_(std::move(reportName)),
+      masks_(std::move(masks)),
+      totalsOn_(totalsOn),
+      interactive_(interactive) {
+    workbook_.keepColumnTotalsOnly();  // the totals row sums whole columns; nothing else needs the numbers kept
     for (std::size_t i = 0; i < legends.size(); ++i) {
         const int column = static_cast<int>(i) + 1;
-        workbook.setText(1, column, legends[i]);
-        workbook.setBold(1, column, true);
+        workbook_.setText(1, column, legends[i]);
+        workbook_.setBold(1, column, true);
     }
+}
 
-    std::vector<SalesCellRule> rules;
-    rules.reserve(rows.columnCount());
-    for (const ColumnInfo& column : rows.columns()) {
-        rules.push_back(salesCellRule(column, masks.quantity, masks.value));
-    }
-    int row = 2;
-    for (std::size_t r = 0; r < rows.rowCount(); ++r, ++row) {
-        for (std::size_t c = 0; c < rules.size(); ++c) {
-            writeSalesCell(workbook, row, static_cast<int>(c) + 1, rows.field(r, c), rules[c]);
-        }
-        if (interactive != nullptr) {
-            interactive->progresso().AvancarProgresso();
+void SalesSheetWriter::addRows(const ResultSet& rows) {
+    if (!rulesKnown_) {
+        rulesKnown_ = true;
+        rules_.reserve(rows.columnCount());
+        for (const ColumnInfo& column : rows.columns()) {
+            rules_.push_back(salesCellRule(column, masks_.quantity, masks_.value));
         }
     }
-    if (totalsOn) {
-        writeTotals(workbook, row, rows.rowCount(), rules);
+    // Before any row of a batch that would not fit: the sheet is given up whole, never cut short.
+    checkSalesSheetFits(reportName_, rowsWritten_ + rows.rowCount(), totalsOn_);
+    for (std::size_t r = 0; r < rows.rowCount(); ++r) {
+        const int row = static_cast<int>(rowsWritten_) + 2;
+        for (std::size_t c = 0; c < rules_.size(); ++c) {
+            writeSalesCell(workbook_, row, static_cast<int>(c) + 1, rows.field(r, c), rules_[c]);
+        }
+        ++rowsWritten_;
+        if (interactive_ != nullptr) {
+            interactive_->progresso().AvancarProgresso();
+        }
     }
+}
+
+void SalesSheetWriter::finish() {
+    if (totalsOn_) {
+        writeTotals(workbook_, static_cast<int>(rowsWritten_) + 2, rowsWritten_, rules_);
+    }
+}
+
+void writeSalesSheet(Workbook& workbook, const std::vector<std::string>& legends, const ResultSet& rows,
+                     const ErpMasks& masks, bool totalsOn, InteractiveSession* interactive) {
+    SalesSheetWriter sheet(workbook, {}, legends, masks, totalsOn, interactive);
+    sheet.addRows(rows);
+    sheet.finish();
 }
 
 }  // namespace velmora

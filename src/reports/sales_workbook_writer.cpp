@@ -17,6 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Rows fetched before they are written: enough to keep the database busy, small beside any workbook.
+constexpr std::size_t kRowsPerBatch = 2000;
+
 constexpr const char* kPlanilhaEmUso =
     "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
 constexpr const char* kFalhaNaCriacao =
@@ -54,12 +57,22 @@ std::vector<std::string> columnLegends(Connection& connection, int reportId) {
 
 void writeSheet(Workbook& workbook, int reportId, const std::string& reportName, const std::string& statement,
                 Connection& connection, bool totalsOn, InteractiveSession* interactive) {
-    const ResultSet rows = connection.query(statement);
-    checkSalesSheetFits(reportName, rows.rowCount(), totalsOn);
-    stopWatchedRunWithoutRows(rows.empty(), interactive);
-    startRowProgress(interactive, rows.rowCount());
     const ErpMasks masks = readErpMasks(connection);
-    writeSalesSheet(workbook, columnLegends(connection, reportId), rows, masks, totalsOn, interactive);
+    const std::vector<std::string> legends = columnLegends(connection, reportId);
+    if (interactive != nullptr) {
+        // A watched run knows its rows before the first one is written: the progress window counts towards them,
+        // and a result without rows is told instead of written.
+        const ResultSet rows = connection.query(statement);
+        checkSalesSheetFits(reportName, rows.rowCount(), totalsOn);
+        stopWatchedRunWithoutRows(rows.empty(), interactive);
+        startRowProgress(interactive, rows.rowCount());
+        writeSalesSheet(workbook, legends, rows, masks, totalsOn, interactive);
+        return;
+    }
+    // Unattended, the rows are written as they are fetched: memory does not grow with them.
+    SalesSheetWriter sheet(workbook, reportName, legends, masks, totalsOn, nullptr);
+    connection.queryInBatches(statement, kRowsPerBatch, [&sheet](ResultSet&& rows) { sheet.addRows(rows); });
+    sheet.finish();
 }
 
 }  // namespace

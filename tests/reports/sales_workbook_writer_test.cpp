@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/database_error.h"
 #include "reports/interactive_session.h"
 #include "reports/report_errors.h"
 #include "reports/workbook.h"
@@ -287,6 +288,58 @@ TEST_F(SalesWorkbookWriterTest, AFolderOrFileInTheWayIsReportedAtOnce) {
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()), kInUse);
     }
+}
+
+// Unattended, the rows are written batch by batch as they are fetched; the workbook is the one a watched run writes
+// from the whole result, cell by cell, totals and widths included.
+TEST_F(SalesWorkbookWriterTest, RowsWrittenAsTheyAreFetchedMakeTheSameWorkbook) {
+    db->execute("execute block as declare i integer = 1; begin while (i <= 4500) do begin"
+                " insert into t_venda (nome, qt, vl, doc, dia) values ('Cliente ' || :i, :i / 7.0, :i * 1.25, :i,"
+                " dateadd(:i day to date '2024-01-01')); i = i + 1; end end");
+    addColumn(1, 1, "Cliente");
+    addColumn(2, 2, "Quantidade");
+    addColumn(3, 3, "Valor");
+    const std::string statement =
+        "select nome as NM_CLIENTE, qt as QT_PRODUTO, vl as VL_TOTAL, dia as DT_EMISSAO from t_venda order by doc";
+    const auto shown = [](const WorkbookReadBack& back) {
+        std::vector<std::string> lines{back.sheetTitle + " " + std::to_string(back.maxRow)};
+        for (const auto& [where, cell] : back.cells) {
+            lines.push_back(where + " " + cell.dataType + " " + cell.numberFormat + " " + (cell.bold ? "b " : "") +
+                            cell.value + " " + cell.cached);
+        }
+        for (const auto& [column, width] : back.widths) {
+            lines.push_back(column + " " + std::to_string(width));
+        }
+        return lines;
+    };
+
+    const auto streamed = shown(run(statement));
+    RecordingSession session;
+    const auto whole = shown(run(statement, &session));
+
+    EXPECT_EQ(streamed, whole);
+    EXPECT_EQ(readWorkbook(file()).maxRow, 4502);
+}
+
+// A database error in the middle of the fetch, after rows were already written, leaves the previous workbook.
+TEST_F(SalesWorkbookWriterTest, AnErrorInTheMiddleOfTheFetchKeepsThePreviousWorkbook) {
+    addSales(2);
+    run("select nome as NM_CLIENTE from t_venda order by doc");
+    db->execute("execute block as declare i integer = 3; begin while (i <= 4500) do begin"
+                " insert into t_venda (nome, doc) values ('Cliente ' || :i, :i); i = i + 1; end end");
+
+    try {
+        GravarPlanilhaVendas(kReport, kName,
+                             "select nome as NM_CLIENTE, 1 / (doc - 4000) as VL_TOTAL from t_venda order by doc", *db,
+                             erp.programFolder(), nullptr);
+        ADD_FAILURE() << "the run succeeded";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(std::string(error.what()).find("divide by zero"), std::string::npos) << error.what();
+    }
+
+    const WorkbookReadBack back = readWorkbook(file());
+    EXPECT_EQ(back.maxRow, 4);
+    EXPECT_EQ(back.at("A3").value, "Cliente 2");
 }
 
 TEST_F(SalesWorkbookWriterTest, AFailedRunKeepsThePreviousWorkbook) {
