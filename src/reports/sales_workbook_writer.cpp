@@ -68,7 +68,9 @@ void writeSheet(Workbook& workbook, int reportId, const std::string& reportName,
         checkSalesSheetFits(reportName, rows.rowCount(), totalsOn);
         stopWatchedRunWithoutRows(rows.empty(), interactive);
         startRowProgress(interactive, rows.rowCount());
-        writeSalesSheet(workbook, legends, rows, masks, totalsOn, interactive);
+        SalesSheetWriter sheet(workbook, reportName, legends, masks, totalsOn, interactive);
+        sheet.addRows(rows);
+        sheet.finish();
         return;
     }
     // Unattended, each batch is written while the next one is fetched: the run takes about as long as the slower
