@@ -260,6 +260,29 @@ TEST(PublicationPass, ThreeFailedPassesInARowWriteOneFailureNotice) {
     }
 }
 
+// Without the ERP's e-mail folder the notice is written nowhere (not into the folder the monitor runs in); the
+// journal says why.
+TEST(PublicationPass, WithoutAnEmailFolderTheFailureNoticeIsOnlyJournaled) {
+    PassFixture f;
+    f.db->execute("update or insert into tab_parametro (id_parametro, nm_pasta_email) values (1, null)"
+                  " matching (id_parametro)");
+    test::writeBytes(f.erp.serverIni(),
+                     test::readBytes(f.erp.serverIni()) + "[Monitor]\r\nEmailFalhas=ti@empresa.com.br\r\n");
+    f.addSalesReport(1, "Vendas");
+    f.set(1, "ds_pasta_salvar = '/nao/existe/'");
+
+    for (int pass = 1; pass <= 3; ++pass) {
+        f.monitor->Timer1Timer();
+    }
+    f.monitor->journal().flush();
+
+    EXPECT_FALSE(fs::exists("Caixa de Saída"));
+    const auto messages = test::journalLines(f.journalFile(), "MENSAGEM");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].result, "FALHA");
+    EXPECT_NE(messages[0].detail.find("NM_PASTA_EMAIL"), std::string::npos) << messages[0].detail;
+}
+
 // The journal is a help, not a duty: a journal that cannot be written is said once and the cycles go on.
 TEST(PublicationPass, AJournalThatCannotBeWrittenIsToldOnceAndTheCyclesGoOn) {
     MonitorHarness h;
