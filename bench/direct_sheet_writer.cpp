@@ -36,7 +36,7 @@ double exactValue(const Field& field) {
 
 }  // namespace
 
-void writeDirectSheet(const ResultSet& rows, const std::vector<std::string>& legends, const std::string& quantityMask,
+double writeDirectSheet(const ResultSet& rows, const std::vector<std::string>& legends, const std::string& quantityMask,
                       const std::string& valueMask, const std::filesystem::path& file) {
     const std::string folder = file.parent_path().string();
     lxw_workbook_options options{};
@@ -123,7 +123,9 @@ void writeDirectSheet(const ResultSet& rows, const std::vector<std::string>& leg
     for (std::size_t c = 0; c < columns; ++c) {
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), 16.0, nullptr);
     }
+    const auto closing = std::chrono::steady_clock::now();
     check(workbook_close(book));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - closing).count();
 }
 
 }  // namespace velmora::bench
