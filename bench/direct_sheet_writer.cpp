@@ -36,8 +36,8 @@ double exactValue(const Field& field) {
 
 }  // namespace
 
-double writeDirectSheet(const ResultSet& rows, const std::vector<std::string>& legends, const std::string& quantityMask,
-                      const std::string& valueMask, const std::filesystem::path& file) {
+double writeDirectSheet(const ResultSet& rows, const std::vector<std::string>& legends,
+                        const std::string& quantityMask, const std::string& valueMask, const std::filesystem::path& file) {
     const std::string folder = file.parent_path().string();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;

@@ -380,21 +380,20 @@ SizeResult measure(const Options& options, const SalesVolume& volume) {
         }
     });
 
-    std::vector<double> endToEnd;
-    std::vector<double> fetch;
-    std::vector<double> write;
-    std::vector<double> first;
-    std::vector<double> closing;
-    std::vector<double> writer;
-    for (int round = 0; round < options.rounds; ++round) {
-        const std::string suffix = std::to_string(round);
-        endToEnd.push_back(timing.figures.at("e2e" + suffix));
-        fetch.push_back(timing.figures.at("fetch" + suffix));
-        write.push_back(timing.figures.at("write" + suffix));
-        first.push_back(timing.figures.at("first" + suffix));
-        closing.push_back(timing.figures.at("closing" + suffix));
-        writer.push_back(timing.figures.at("writer" + suffix));
-    }
+    // One figure of every round, in round order.
+    const auto rounds = [&](const std::string& name) {
+        std::vector<double> runs;
+        for (int round = 0; round < options.rounds; ++round) {
+            runs.push_back(timing.figures.at(name + std::to_string(round)));
+        }
+        return runs;
+    };
+    const std::vector<double> endToEnd = rounds("e2e");
+    const std::vector<double> fetch = rounds("fetch");
+    const std::vector<double> write = rounds("write");
+    const std::vector<double> first = rounds("first");
+    const std::vector<double> closing = rounds("closing");
+    const std::vector<double> writer = rounds("writer");
     const double rows = fetchPeak.figures.at("rows");
     if (engineOnly.figures.at("rows") != rows) {
         throw std::runtime_error("the statement counted and the statement fetched disagree on the number of rows");
