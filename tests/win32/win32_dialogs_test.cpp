@@ -16,10 +16,7 @@ namespace {
 
 using win32::windowText;
 
-HWND openGenericMessage() {
-    HWND window = FindWindowW(L"VelmoraMensagemGenerica", L"Aviso do Sistema");
-    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
-}
+HWND openGenericMessage() { return test::findOwnWindow(L"VelmoraMensagemGenerica", L"Aviso do Sistema"); }
 
 struct SeenNotice {
     HWND window = nullptr;

@@ -317,8 +317,7 @@ TEST_F(MainWindowTest, TheTrayIconOpensOnDoubleClickAndShowsItsMenuOnRightClick)
     bool menuSeen = false;
     {
         test::WhileModal choose([&] {
-            HWND popup = FindWindowW(L"#32768", nullptr);
-            if (popup == nullptr || !IsWindowVisible(popup)) {
+            if (test::findOwnWindow(L"#32768") == nullptr) {
                 return false;
             }
             menuSeen = true;
@@ -362,10 +361,7 @@ TEST_F(MainWindowTest, TimerTicksGoToTheirHandlersOnlyWhileTheirTimerRuns) {
     EXPECT_TRUE(events.calls.empty());
 }
 
-HWND findMessageBox(const wchar_t* title) {
-    HWND box = FindWindowW(L"#32770", title);
-    return box != nullptr && IsWindowVisible(box) ? box : nullptr;
-}
+HWND findMessageBox(const wchar_t* title) { return test::findOwnWindow(L"#32770", title); }
 
 struct BoxContents {
     HICON icon = nullptr;

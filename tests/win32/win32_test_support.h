@@ -16,6 +16,38 @@ inline RECT childBounds(HWND child) {
     return RECT{area.left, area.top, area.right - area.left, area.bottom - area.top};
 }
 
+// A visible top-level window of this process with that class (and title, unless null). Tests run side by side on one
+// desktop, so a window found by class alone may be another test's.
+inline HWND findOwnWindow(const wchar_t* className, const wchar_t* title = nullptr) {
+    struct Search {
+        const wchar_t* className;
+        const wchar_t* title;
+        HWND found = nullptr;
+    } search{className, title};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(context);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t name[64]{};
+            GetClassNameW(window, name, 64);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpiW(name, wanted.className) != 0) {
+                return TRUE;
+            }
+            if (wanted.title != nullptr) {
+                wchar_t title[256]{};
+                GetWindowTextW(window, title, 256);
+                if (lstrcmpW(title, wanted.title) != 0) {
+                    return TRUE;
+                }
+            }
+            wanted.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 inline SIZE outerSizeOf(HWND window) {
     RECT area{};
     GetWindowRect(window, &area);
@@ -62,7 +94,7 @@ private:
             self->finished_ = true;
             // Ends whatever modal loop is open, so that the test can fail instead of hanging.
             EndMenu();
-            if (HWND box = FindWindowW(L"#32770", nullptr)) {
+            if (HWND box = findOwnWindow(L"#32770")) {
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
             }
             return;
