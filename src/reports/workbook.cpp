@@ -20,6 +20,7 @@
 #include "reports/formula_references.h"
 #include "reports/number_format_notation.h"
 #include "reports/text_width.h"
+#include "reports/workbook_check.h"
 #include "reports/workbook_file.h"
 
 namespace velmora {
@@ -32,6 +33,7 @@ constexpr std::size_t kMaxTextLength = 32767;  // characters a cell can hold
 constexpr double kFitMargin = 0.6;             // in digit widths, beyond the column's own padding
 constexpr double kMaxColumnWidth = 255.0;
 constexpr const char* kSheetName = "Planilha1";
+constexpr std::uintmax_t kCloseMargin = 1024 * 1024;  // the other parts and the zip's own records
 
 enum class CellKind : std::uint8_t { None, Text, Number, Formula };
 
@@ -129,8 +131,21 @@ struct Workbook::State {
     std::vector<ColumnTotal> totals;
     std::vector<double> widths;                // widest value shown per column in the rows already written
     std::vector<double> fitted;                // widths fixed by the last AutoFit
+    std::uint64_t rowsWritten = 0;             // rows handed to the sheet, to check the file against
+    bool placeholder = false;                  // the empty workbook saveAs() put where there was none
+    bool tightBeforeClose = false;             // too little room to be sure the closing fits
 
-    ~State() { discard(); }
+    ~State() { abandon(); }
+
+    // Drops the workbook; an empty one that saveAs() created goes too, so a failed first run leaves no file
+    // that looks like a report.
+    void abandon() {
+        discard();
+        if (placeholder) {
+            platform::removeFile(target);
+            placeholder = false;
+        }
+    }
 
     void discard() {
         if (book != nullptr) {
@@ -149,6 +164,70 @@ struct Workbook::State {
 
     [[noreturn]] void fail(lxw_error error, int errnoValue) const {
         throw std::runtime_error(workbookWriteError(target, lxwReason(error, errnoValue)));
+    }
+
+    [[noreturn]] void failWith(const std::string& reason) const {
+        throw std::runtime_error(workbookWriteError(target, reason));
+    }
+
+    // The sheet's rows go through a file of libxlsxwriter's that never reports a failed write (a full disk);
+    // its error flag does, so a run stops at the first row lost instead of writing the rest into nothing.
+    void checkRowFile() const {
+        std::FILE* rows = sheet != nullptr ? sheet->optimize_tmpfile : nullptr;
+        if (rows == nullptr || std::ferror(rows) == 0) {
+            return;
+        }
+        int error = errno;
+        if (std::fflush(rows) != 0) {
+            error = errno;
+        }
+        failWith(fileErrorReason(error != 0 ? error : EIO));
+    }
+
+    // Closing copies the rows into the sheet's part beside them before compressing it; without room for that
+    // copy the part would be cut.
+    void checkRoomToClose() {
+        std::FILE* rows = sheet != nullptr ? sheet->optimize_tmpfile : nullptr;
+        if (rows == nullptr) {
+            return;
+        }
+        if (std::fflush(rows) != 0 || std::ferror(rows) != 0) {
+            checkRowFile();
+            failWith(fileErrorReason(EIO));
+        }
+        const long long rowBytes = fileSize(rows);
+        std::error_code unknown;
+        const auto space = std::filesystem::space(temporaryFolder, unknown);
+        if (unknown || rowBytes <= 0) {
+            return;
+        }
+        if (space.available < static_cast<std::uintmax_t>(rowBytes)) {
+            failWith(fileErrorReason(ENOSPC));
+        }
+        // The part and the compressed file together take at most twice the rows.
+        tightBeforeClose = space.available < 2 * static_cast<std::uintmax_t>(rowBytes) + kCloseMargin;
+    }
+
+    static long long fileSize(std::FILE* file) {
+        const long long here = std::ftell(file);
+        if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) {
+            return -1;
+        }
+        const long long size = std::ftell(file);
+        std::fseek(file, here, SEEK_SET);
+        return size;
+    }
+
+    // What a full disk did to the parts libxlsxwriter wrote without checking shows only in the file.
+    void checkWritten(const std::filesystem::path& file, std::uint64_t rows, int errnoValue) const {
+        if (const auto fault = writtenWorkbookFault(file, rows)) {
+            const bool told = errnoValue == ENOSPC || errnoValue == EIO || errnoValue == EFBIG
+#ifdef EDQUOT
+                              || errnoValue == EDQUOT
+#endif
+                ;
+            failWith(told ? fileErrorReason(errnoValue) : tightBeforeClose ? fileErrorReason(ENOSPC) : *fault);
+        }
     }
 
     int formatIndex(std::string_view brazilian) {
@@ -346,6 +425,7 @@ struct Workbook::State {
 
     void flushRow() {
         const auto row = static_cast<lxw_row_t>(pendingRow - 1);
+        bool written = false;
         for (const int column : touched) {
             PendingCell& cell = cells[static_cast<std::size_t>(column - 1)];
             lxw_format* format = lxwFormat(cell.format, cell.bold);
@@ -375,6 +455,8 @@ struct Workbook::State {
             if (error != LXW_NO_ERROR) {
                 fail(error, errno);
             }
+            written = written || cell.kind == CellKind::Number || cell.kind == CellKind::Formula ||
+                      (cell.kind == CellKind::Text && !cell.text.empty()) || format != nullptr;
             fit(column, cell, widths);
             if (columnTotalsOnly && holdsNumber(cell)) {
                 addToTotal(pendingRow, column, cell.number);
@@ -386,6 +468,10 @@ struct Workbook::State {
             cell.text.clear();
         }
         touched.clear();
+        if (written) {
+            ++rowsWritten;
+            checkRowFile();
+        }
     }
 
     void writeEmptyWorkbook(const std::filesystem::path& file) {
@@ -401,6 +487,7 @@ struct Workbook::State {
         if (const lxw_error error = workbook_close(emptyBook); error != LXW_NO_ERROR) {
             fail(error, errno);
         }
+        checkWritten(empty.path(), 0, errno);
         empty.replaceTarget();
     }
 };
@@ -418,6 +505,7 @@ void Workbook::saveAs(const std::filesystem::path& file) {
     if (const int error = replaceBlocker(file)) {
         throw std::runtime_error(workbookWriteError(file, fileErrorReason(error)));
     }
+    removeAbandonedTemporaryWorkbooks(file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path());
     s.output.emplace(file);
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) {
@@ -427,6 +515,7 @@ void Workbook::saveAs(const std::filesystem::path& file) {
             s.discard();
             throw;
         }
+        s.placeholder = true;
     }
     // Constant-memory mode keeps its row file beside the workbook, not in a temporary folder that may be small.
     s.temporaryFolder = file.parent_path().empty() ? std::string(".") : platform::pathForCLibrary(file.parent_path());
@@ -549,6 +638,7 @@ void Workbook::save() {
                 worksheet_set_column(s.sheet, col, col, width, nullptr);
             }
         }
+        s.checkRoomToClose();
         errno = 0;
         const lxw_error error = workbook_close(s.book);  // frees the workbook whatever the outcome
         const int errnoValue = errno;
@@ -557,18 +647,20 @@ void Workbook::save() {
         if (error != LXW_NO_ERROR) {
             s.fail(error, errnoValue);
         }
+        s.checkWritten(s.output->path(), s.rowsWritten, errnoValue);
         s.output->replaceTarget();
     } catch (...) {
-        s.discard();
+        s.abandon();
         s.phase = State::Phase::Closed;
         throw;
     }
     s.output.reset();
+    s.placeholder = false;
     s.phase = State::Phase::Saved;
 }
 
 void Workbook::close() {
-    state_->discard();
+    state_->abandon();
     state_->phase = State::Phase::Closed;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <random>
 #include <stdexcept>
+#include <string_view>
+#include <chrono>
 
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
@@ -14,6 +16,10 @@
 namespace velmora {
 
 namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".planilha.";
+constexpr std::string_view kTemporaryEnding = ".tmp";
+constexpr auto kAbandonedAfter = std::chrono::hours(1);
 
 std::string randomSuffix() {
     std::random_device random;
@@ -54,11 +60,33 @@ int replaceBlocker(const std::filesystem::path& target) {
     return file.valid() ? 0 : errno;
 }
 
+void removeAbandonedTemporaryWorkbooks(const std::filesystem::path& folder) noexcept {
+    try {
+        std::error_code error;
+        const auto now = std::filesystem::file_time_type::clock::now();
+        for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            const std::string name = utf8Text(entry->path().filename());
+            if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporaryEnding) ||
+                !entry->is_regular_file(error)) {
+                continue;
+            }
+            const auto changed = entry->last_write_time(error);
+            if (!error && now - changed > kAbandonedAfter) {
+                platform::removeFile(entry->path());
+            }
+            error.clear();
+        }
+    } catch (...) {
+        // Tidying up never stops a run.
+    }
+}
+
 TemporaryWorkbookFile::TemporaryWorkbookFile(const std::filesystem::path& target) : target_(target) {
     const auto folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short, so that any target name that fits the folder leaves room for it.
-        auto candidate = folder / utf8Path(".planilha." + randomSuffix() + ".tmp");
+        auto candidate = folder / utf8Path(std::string(kTemporaryPrefix) + randomSuffix() + std::string(kTemporaryEnding));
         if (const FileDescriptor file(platform::openFile(candidate, platform::OpenMode::CreateNew)); file.valid()) {
             path_ = std::move(candidate);
             return;

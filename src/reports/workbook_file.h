@@ -12,6 +12,10 @@ std::string workbookWriteError(const std::filesystem::path& workbook, const std:
 // in its place, or a file that cannot be opened for writing (in use, read only).
 int replaceBlocker(const std::filesystem::path& target);
 
+// Removes what runs killed while writing left in `folder`: temporary workbooks not touched for an hour (a run
+// in progress touches its own all the time).
+void removeAbandonedTemporaryWorkbooks(const std::filesystem::path& folder) noexcept;
+
 // A new, empty file beside `target` that a workbook is written into before it takes the target's place.
 // Removed on destruction unless it was moved over the target.
 class TemporaryWorkbookFile {
