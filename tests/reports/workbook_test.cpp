@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -318,6 +320,24 @@ TEST_F(WorkbookTest, RowsAreWrittenInOrderOnly) {
     const WorkbookReadBack back = readWorkbook(file);
     EXPECT_FALSE(back.at("A2").bold);
     EXPECT_EQ(back.at("B3").value, "mesma linha, outra coluna");
+}
+
+// A run killed while writing leaves its temporary file; the next run tidies it away, but not one that another
+// run may still be writing.
+TEST_F(WorkbookTest, ATemporaryWorkbookLeftByAKilledRunIsRemovedByTheNextRun) {
+    const fs::path abandoned = folder / ".planilha.1a2b3c.tmp";
+    const fs::path recent = folder / ".planilha.4d5e6f.tmp";
+    const fs::path other = folder / "Relatório.xlsx.tmp";
+    for (const fs::path& file : {abandoned, recent, other}) {
+        std::ofstream(file) << "PK";
+        fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    }
+    fs::last_write_time(recent, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+
+    writeOneCellWorkbook(file, "novo");
+
+    EXPECT_EQ(folderContent(folder.path()),
+              (std::vector<std::string>{".planilha.4d5e6f.tmp", "Relatório.xlsx", "Relatório.xlsx.tmp"}));
 }
 
 }  // namespace
