@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace velmora::platform {
@@ -31,6 +33,14 @@ long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);
 // Size in bytes, or -1 with errno set.
 long long fileSize(int descriptor);
+// Which file an open descriptor is, to tell whether a descriptor still refers to the file it was opened on (a
+// number may be reused once closed; the file's identity is not, while it is open). None when it is not open.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(int descriptor);
 // 0 or the errno value.
 int closeDescriptor(int descriptor);
 int flushToDisk(int descriptor);

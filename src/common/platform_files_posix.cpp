@@ -49,6 +49,14 @@ long long writeSome(int descriptor, const void* buffer, std::size_t size) {
     }
 }
 
+std::optional<FileIdentity> fileIdentity(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
 long long fileSize(int descriptor) {
     struct stat status {};
     return ::fstat(descriptor, &status) == 0 ? static_cast<long long>(status.st_size) : -1;

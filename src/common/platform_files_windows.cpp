@@ -120,6 +120,16 @@ long long writeSome(int descriptor, const void* buffer, std::size_t size) {
     return ::_write(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
 }
 
+std::optional<FileIdentity> fileIdentity(int descriptor) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &information)) {
+        return std::nullopt;
+    }
+    return FileIdentity{information.dwVolumeSerialNumber,
+                        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
 long long fileSize(int descriptor) { return ::_filelengthi64(descriptor); }
 
 int closeDescriptor(int descriptor) { return ::_close(descriptor) == 0 ? 0 : errno; }

@@ -94,6 +94,30 @@ double serialOf(DateTime value) {
     return serial >= 1.0 && serial < 61.0 ? serial - 1.0 : serial;
 }
 
+// libxlsxwriter closes the sheet's row file while it puts the sheet together; a close that fails before that
+// point leaves it open, and with it the space of the deleted file, until the process ends.
+class RowFileWatch {
+public:
+    explicit RowFileWatch(lxw_worksheet* sheet)
+        : file_(sheet != nullptr ? sheet->optimize_tmpfile : nullptr),
+          descriptor_(file_ != nullptr ? ::fileno(file_) : -1),
+          identity_(descriptor_ >= 0 ? platform::fileIdentity(descriptor_) : std::nullopt),
+          size_(descriptor_ >= 0 ? platform::fileSize(descriptor_) : -1) {}
+
+    // Only while the descriptor is still that file, as it was: once closed, the number may belong to another one.
+    void closeIfLeft() const {
+        if (identity_ && platform::fileIdentity(descriptor_) == identity_ && platform::fileSize(descriptor_) == size_) {
+            std::fclose(file_);
+        }
+    }
+
+private:
+    std::FILE* file_;
+    int descriptor_;
+    std::optional<platform::FileIdentity> identity_;
+    long long size_;
+};
+
 }  // namespace
 
 struct Workbook::State {
@@ -639,12 +663,14 @@ void Workbook::save() {
             }
         }
         s.checkRoomToClose();
+        const RowFileWatch rows(s.sheet);
         errno = 0;
         const lxw_error error = workbook_close(s.book);  // frees the workbook whatever the outcome
         const int errnoValue = errno;
         s.book = nullptr;
         s.sheet = nullptr;
         if (error != LXW_NO_ERROR) {
+            rows.closeIfLeft();
             s.fail(error, errnoValue);
         }
         s.checkWritten(s.output->path(), s.rowsWritten, errnoValue);

@@ -14,6 +14,8 @@
 #include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
 #include "support/journal_lines.h"
+#include "support/small_disk.h"
+#include "support/workbook_reader.h"
 
 namespace velmora {
 namespace {
@@ -299,6 +301,52 @@ TEST(PublicationPass, AJournalThatCannotBeWrittenIsToldOnceAndTheCyclesGoOn) {
     const auto told = std::count_if(h.ui.observationHistory.begin(), h.ui.observationHistory.end(),
                                     [](const std::string& text) { return text.find("diário") != std::string::npos; });
     EXPECT_EQ(told, 1) << ::testing::PrintToString(h.ui.observationHistory);
+}
+
+// The program folder's "Excel" on a disk that fills up: nothing cut goes out, the journal says why, both reports
+// stay due and go out whole once there is room again.
+TEST(PublicationPass, AFullDiskPublishesNothingAndTheReportsGoOutOnceThereIsRoom) {
+    PassFixture f;
+    test::SmallDisk disk(f.erp.programFolder() / "Excel", 2 * 1024 * 1024);
+    if (disk.skipReason()) {
+        GTEST_SKIP() << *disk.skipReason();
+    }
+    f.addSalesReport(1, "Vendas");
+    f.addSalesReport(2, "Tabela de Preços");
+    f.set(2, "id_tp_relatorio = 2, qt_meses_publicacao = null");
+    f.monitor->Timer1Timer();
+    const std::string sales = test::readBytes(f.published / "Vendas.xlsx");
+    const std::string prices = test::readBytes(f.published / "Tabela de Preços.xlsx");
+
+    for (const std::uint64_t free : {std::uint64_t{0}, std::uint64_t{8 * 1024}}) {
+        SCOPED_TRACE(free);
+        f.set(1, "dh_proxima_public = '20.03.2024 09:00:00'");
+        f.set(2, "dh_proxima_public = '20.03.2024 09:00:00'");
+        disk.fillLeaving(free);
+        f.monitor->Timer1Timer();
+        f.monitor->journal().flush();
+
+        // The same failure again is not journaled again.
+        const auto lines = test::journalLines(f.journalFile(), "PUBLICACAO");
+        ASSERT_EQ(lines.size(), 4u);
+        for (std::size_t i = 2; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].result, "FALHA") << lines[i].subject;
+            EXPECT_NE(lines[i].detail.find("não há espaço livre no disco"), std::string::npos) << lines[i].detail;
+        }
+        EXPECT_EQ(f.nextPublication(1), "20/03/2024 09:00") << "stays due";
+        EXPECT_EQ(f.nextPublication(2), "20/03/2024 09:00") << "stays due";
+        EXPECT_TRUE(test::readBytes(f.published / "Vendas.xlsx") == sales);
+        EXPECT_TRUE(test::readBytes(f.published / "Tabela de Preços.xlsx") == prices);
+        EXPECT_EQ(test::namesIn(disk.folder()),
+                  (std::vector<std::string>{".filler", "Tabela de Preços.xlsx", "Vendas.xlsx"}));
+        EXPECT_EQ(disk.openDescriptors(), 0);
+    }
+
+    disk.removeFiller();
+    f.monitor->Timer1Timer();
+    EXPECT_EQ(f.nextPublication(1), "21/03/2024 08:00");
+    EXPECT_EQ(f.nextPublication(2), "21/03/2024 08:00");
+    EXPECT_EQ(test::readWorkbook(f.published / "Tabela de Preços.xlsx").cells.empty(), false);
 }
 
 }  // namespace
