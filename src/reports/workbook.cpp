@@ -3,7 +3,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -373,7 +372,7 @@ struct Workbook::State {
                 break;
             }
             if (error != LXW_NO_ERROR) {
-                fail(error, errno);
+                fail(error, platform::lastFileError());
             }
             fit(column, cell, widths);
             if (columnTotalsOnly && holdsNumber(cell)) {
@@ -397,9 +396,9 @@ struct Workbook::State {
             }
             fail(LXW_ERROR_MEMORY_MALLOC_FAILED, 0);
         }
-        errno = 0;
+        platform::clearFileError();
         if (const lxw_error error = workbook_close(emptyBook); error != LXW_NO_ERROR) {
-            fail(error, errno);
+            fail(error, platform::lastFileError());
         }
         empty.replaceTarget();
     }
@@ -438,10 +437,10 @@ void Workbook::saveAs(const std::filesystem::path& file) {
         s.discard();
         s.fail(LXW_ERROR_MEMORY_MALLOC_FAILED, 0);
     }
-    errno = 0;
+    platform::clearFileError();
     s.sheet = workbook_add_worksheet(s.book, kSheetName);
     if (s.sheet == nullptr) {
-        const int error = errno;
+        const int error = platform::lastFileError();
         s.discard();
         s.fail(LXW_ERROR_CREATING_TMPFILE, error);
     }
@@ -549,9 +548,9 @@ void Workbook::save() {
                 worksheet_set_column(s.sheet, col, col, width, nullptr);
             }
         }
-        errno = 0;
+        platform::clearFileError();
         const lxw_error error = workbook_close(s.book);  // frees the workbook whatever the outcome
-        const int errnoValue = errno;
+        const int errnoValue = platform::lastFileError();
         s.book = nullptr;
         s.sheet = nullptr;
         if (error != LXW_NO_ERROR) {
