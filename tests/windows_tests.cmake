@@ -27,7 +27,7 @@ velmora_windows_tests(common_tests_windows ""
   common/ptbr_format_test.cpp
   common/firebird_loader_test.cpp)
 velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp
-  reports/sales_sheet_limit_test.cpp)
+  reports/sales_sheet_limit_test.cpp reports/workbook_file_name_test.cpp)
 velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp
   reminders/non_business_days_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)
