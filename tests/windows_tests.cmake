@@ -23,16 +23,19 @@ velmora_windows_tests(common_tests_windows ""
   common/ini_file_test.cpp
   common/text_encoding_test.cpp
   common/text_file_test.cpp
+  common/file_error_test.cpp
   common/ptbr_format_test.cpp
   common/firebird_loader_test.cpp)
 velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp
-  reports/sales_sheet_limit_test.cpp)
+  reports/sales_sheet_limit_test.cpp reports/workbook_file_name_test.cpp)
 velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp
   reminders/non_business_days_test.cpp)
 velmora_windows_tests(survey_tests_windows velmora_survey survey/survey_queue_test.cpp)
 velmora_windows_tests(update_tests_windows velmora_update update/update_paths_test.cpp)
 velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_freshness_test.cpp
   monitor/run_journal_test.cpp monitor/publication_outcomes_test.cpp)
+# Files held by another program and the system's codes for them.
+velmora_windows_tests(file_errors_tests_windows velmora_monitor_core windows/file_errors_test.cpp)
 # The Win32 window adapter; Wine needs a display for any window (scripts/test-windows runs under Xvfb).
 velmora_windows_tests(win32_window_tests velmora_monitor_window
   win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)

@@ -34,7 +34,22 @@ std::string fileErrorReason(int errnoValue) {
 #ifdef ETXTBSY
     case ETXTBSY:
 #endif
-        return "o arquivo está em uso";
+        return "o arquivo está em uso por outro programa";
+    // A network folder lost or silent: Linux gives these for SMB and NFS shares, and Windows codes map onto them.
+    case ECONNRESET:
+    case ECONNABORTED:
+    case ENETRESET:
+    case ENETDOWN:
+    case ENOTCONN:
+#ifdef EHOSTDOWN
+    case EHOSTDOWN:
+#endif
+        return "a conexão com a pasta da rede foi perdida";
+    case ETIMEDOUT:
+        return "a pasta da rede não respondeu a tempo";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return "a pasta da rede não foi encontrada";
     case EMFILE:
     case ENFILE:
         return "arquivos abertos demais";

@@ -312,7 +312,7 @@ void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(localFile, sizeError);
     if (sizeError) {
-        throw FtpError(fileErrorMessage("ler", localFile, sizeError.value()));
+        throw FtpError(fileErrorMessage("ler", localFile, platform::errnoOf(sizeError)));
     }
     s.prepare(curl, s.url(remoteName));
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace velmora::platform {
 
@@ -49,6 +50,13 @@ int replaceFile(const std::filesystem::path& from, const std::filesystem::path& 
 void removeFile(const std::filesystem::path& path) noexcept;
 // Makes a rename in the folder durable where the system needs it; best effort.
 void flushFolder(const std::filesystem::path& folder) noexcept;
+// The errno value of the C runtime call that failed last, also one made inside a C library (libxlsxwriter). On
+// Windows it comes from the system's own code, which tells a file held by another program or a lost network
+// folder apart where the C runtime says "access denied" or "invalid argument". Clear before the call.
+void clearFileError();
+int lastFileError();
+// The errno value of a std::filesystem error: on Windows its code may be the system's own.
+int errnoOf(const std::error_code& error);
 // The full path of the program file this process runs.
 std::filesystem::path runningProgramFile();
 

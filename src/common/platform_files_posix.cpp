@@ -80,6 +80,12 @@ void flushFolder(const std::filesystem::path& folder) noexcept {
     }
 }
 
+void clearFileError() { errno = 0; }
+
+int lastFileError() { return errno; }
+
+int errnoOf(const std::error_code& error) { return error.value(); }
+
 std::filesystem::path runningProgramFile() { return std::filesystem::read_symlink("/proc/self/exe"); }
 
 }  // namespace velmora::platform

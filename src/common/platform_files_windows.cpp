@@ -8,35 +8,43 @@
 
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "common/utf8_path.h"
+#include "common/windows_error.h"
 
 namespace velmora::platform {
 
 namespace {
 
-int errnoOf(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_WRITE_PROTECT:
-        return EROFS;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
-    default:
-        return EIO;
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// Windows refuses to replace a file that another program holds open with "access denied"; only an attempt to open
+// it for deleting tells that apart from a missing permission.
+bool heldByAnotherProgram(const std::filesystem::path& file) {
+    const HANDLE handle = ::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return errnoOfWindowsError(::GetLastError(), 0) == EBUSY;
     }
+    const UniqueHandle opened(handle);
+    return false;
+}
+
+// Runs a C runtime call that gives a negative result when it fails, leaving errno as lastFileError() says.
+template <class Call>
+auto throughCrt(Call call) {
+    clearFileError();
+    const auto result = call();
+    if (result < 0) {
+        errno = lastFileError();
+    }
+    return result;
 }
 
 // The path in the ANSI code page, or nothing when a character has no place in it.
@@ -56,24 +64,7 @@ std::optional<std::string> inAnsiCodePage(const std::wstring& path) {
     return lossy ? std::nullopt : std::optional<std::string>(std::move(text));
 }
 
-}  // namespace
-
-std::string pathForCLibrary(const std::filesystem::path& path) {
-    if (auto text = inAnsiCodePage(path.wstring())) {
-        return *text;
-    }
-    std::wstring shortName(MAX_PATH, L'\0');
-    const DWORD length = ::GetShortPathNameW(path.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-    if (length > 0 && length < shortName.size()) {
-        shortName.resize(length);
-        if (auto text = inAnsiCodePage(shortName)) {
-            return *text;
-        }
-    }
-    return utf8Text(path);  // the library will report that it cannot open it
-}
-
-int openFile(const std::filesystem::path& path, OpenMode mode) {
+int crtOpen(const std::filesystem::path& path, OpenMode mode) {
     // Binary, or the C runtime would turn every LF into CR LF; not inherited by the updater.
     constexpr int kAlways = _O_BINARY | _O_NOINHERIT;
     switch (mode) {
@@ -110,14 +101,44 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
     return -1;
 }
 
-std::FILE* openStreamForReading(const std::filesystem::path& path) { return ::_wfopen(path.c_str(), L"rbN"); }
+}  // namespace
+
+std::string pathForCLibrary(const std::filesystem::path& path) {
+    if (auto text = inAnsiCodePage(path.wstring())) {
+        return *text;
+    }
+    std::wstring shortName(MAX_PATH, L'\0');
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+    if (length > 0 && length < shortName.size()) {
+        shortName.resize(length);
+        if (auto text = inAnsiCodePage(shortName)) {
+            return *text;
+        }
+    }
+    return utf8Text(path);  // the library will report that it cannot open it
+}
+
+int openFile(const std::filesystem::path& path, OpenMode mode) {
+    return throughCrt([&] { return crtOpen(path, mode); });
+}
+
+std::FILE* openStreamForReading(const std::filesystem::path& path) {
+    clearFileError();
+    std::FILE* stream = ::_wfopen(path.c_str(), L"rbN");
+    if (stream == nullptr) {
+        errno = lastFileError();
+    }
+    return stream;
+}
 
 long long readSome(int descriptor, void* buffer, std::size_t size) {
-    return ::_read(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
+    const auto count = static_cast<unsigned>(size > INT_MAX ? INT_MAX : size);
+    return throughCrt([&] { return ::_read(descriptor, buffer, count); });
 }
 
 long long writeSome(int descriptor, const void* buffer, std::size_t size) {
-    return ::_write(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
+    const auto count = static_cast<unsigned>(size > INT_MAX ? INT_MAX : size);
+    return throughCrt([&] { return ::_write(descriptor, buffer, count); });
 }
 
 std::optional<FileIdentity> fileIdentity(int descriptor) {
@@ -130,23 +151,48 @@ std::optional<FileIdentity> fileIdentity(int descriptor) {
                         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
 }
 
-long long fileSize(int descriptor) { return ::_filelengthi64(descriptor); }
+long long fileSize(int descriptor) {
+    return throughCrt([&] { return ::_filelengthi64(descriptor); });
+}
 
-int closeDescriptor(int descriptor) { return ::_close(descriptor) == 0 ? 0 : errno; }
+int closeDescriptor(int descriptor) { return throughCrt([&] { return ::_close(descriptor); }) == 0 ? 0 : errno; }
 
-int flushToDisk(int descriptor) { return ::_commit(descriptor) == 0 ? 0 : errno; }
+int flushToDisk(int descriptor) { return throughCrt([&] { return ::_commit(descriptor); }) == 0 ? 0 : errno; }
 
 int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return 0;
     }
-    return errnoOf(::GetLastError());
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED && (heldByAnotherProgram(to) || heldByAnotherProgram(from))) {
+        return EBUSY;
+    }
+    return errnoOfWindowsError(error, EIO);
 }
 
 void removeFile(const std::filesystem::path& path) noexcept { ::DeleteFileW(path.c_str()); }
 
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
 void flushFolder(const std::filesystem::path&) noexcept {}
+
+void clearFileError() {
+    errno = 0;
+    _doserrno = 0;
+}
+
+int lastFileError() {
+    const unsigned long code = _doserrno;
+    return code != 0 ? errnoOfWindowsError(code, errno) : errno;
+}
+
+int errnoOf(const std::error_code& error) {
+    if (error.category() != std::system_category()) {
+        return error.value();
+    }
+    const std::error_condition condition = error.default_error_condition();
+    return errnoOfWindowsError(static_cast<unsigned long>(error.value()),
+                               condition.category() == std::generic_category() ? condition.value() : EIO);
+}
 
 std::filesystem::path runningProgramFile() {
     std::wstring path(MAX_PATH, L'\0');

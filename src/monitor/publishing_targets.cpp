@@ -20,6 +20,7 @@
 #include "monitor/monitor_ui.h"
 #include "monitor/publication_schedule.h"
 #include "reports/sales_workbook_writer.h"
+#include "reports/workbook_file_name.h"
 
 namespace velmora {
 
@@ -199,7 +200,7 @@ PublicationResult PublishingTargets::SalvarPlanilhaPasta(int reportId) {
     const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
     // Joined as written: the folder is expected to end with its separator.
     const std::string folder = row.field(0, "DS_PASTA_SALVAR").asString();
-    const fs::path target = utf8Path(folder + reportName + ".xlsx");
+    const fs::path target = utf8Path(folder + workbookFileName(reportName));
     copyFileReplacing(workbook, target);
     GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
                             services_.clock());

@@ -8,10 +8,10 @@
 #include "reports/background_fetch.h"
 #include "reports/erp_masks.h"
 #include "reports/interactive_session.h"
-#include "reports/report_errors.h"
 #include "reports/report_workbook_run.h"
 #include "reports/sales_sheet.h"
 #include "reports/workbook.h"
+#include "reports/workbook_file_name.h"
 
 namespace velmora {
 
@@ -26,23 +26,6 @@ constexpr const char* kPlanilhaEmUso =
     "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
 constexpr const char* kFalhaNaCriacao =
     "Houve um problema na criação desta planilha. Verifique se o Excel está funcionando neste computador.";
-
-// The workbook of a report is named after it and must stay inside the workbook folder.
-void checkReportName(std::string_view name) {
-    constexpr std::size_t kMaxFileName = 255;  // bytes, with the extension
-    bool usable = !name.empty() && name != "." && name != ".." && name.size() + 5 <= kMaxFileName;
-    std::string shown;
-    for (const char c : name) {
-        const auto code = static_cast<unsigned char>(c);
-        const bool control = code < 0x20 || code == 0x7F;
-        usable = usable && c != '/' && c != '\\' && !control;
-        shown += control ? '?' : c;
-    }
-    if (!usable) {
-        throw ReportDefinitionError("O nome do relatório \"" + shown +
-                                    "\" não pode ser usado como nome do arquivo da planilha.");
-    }
-}
 
 std::vector<std::string> columnLegends(Connection& connection, int reportId) {
     const ResultSet columns = connection.query(
@@ -88,8 +71,7 @@ void writeSheet(Workbook& workbook, int reportId, const std::string& reportName,
 fs::path workbookFolder(const fs::path& programFolder) { return programFolder / "Excel"; }
 
 fs::path workbookPath(const fs::path& programFolder, std::string_view reportName) {
-    checkReportName(reportName);
-    return workbookFolder(programFolder) / utf8Path(std::string(reportName) + ".xlsx");
+    return workbookFolder(programFolder) / utf8Path(workbookFileName(reportName));
 }
 
 std::string InverterSeparadores(std::string_view mask) {

@@ -3,7 +3,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -201,9 +200,10 @@ struct Workbook::State {
         if (rows == nullptr || std::ferror(rows) == 0) {
             return;
         }
-        int error = errno;
+        int error = platform::lastFileError();
+        platform::clearFileError();
         if (std::fflush(rows) != 0) {
-            error = errno;
+            error = platform::lastFileError();
         }
         failWith(fileErrorReason(error != 0 ? error : EIO));
     }
@@ -477,7 +477,7 @@ struct Workbook::State {
                 break;
             }
             if (error != LXW_NO_ERROR) {
-                fail(error, errno);
+                fail(error, platform::lastFileError());
             }
             written = written || cell.kind == CellKind::Number || cell.kind == CellKind::Formula ||
                       (cell.kind == CellKind::Text && !cell.text.empty()) || format != nullptr;
@@ -507,11 +507,11 @@ struct Workbook::State {
             }
             fail(LXW_ERROR_MEMORY_MALLOC_FAILED, 0);
         }
-        errno = 0;
+        platform::clearFileError();
         if (const lxw_error error = workbook_close(emptyBook); error != LXW_NO_ERROR) {
-            fail(error, errno);
+            fail(error, platform::lastFileError());
         }
-        checkWritten(empty.path(), 0, errno);
+        checkWritten(empty.path(), 0, platform::lastFileError());
         empty.replaceTarget();
     }
 };
@@ -551,10 +551,10 @@ void Workbook::saveAs(const std::filesystem::path& file) {
         s.discard();
         s.fail(LXW_ERROR_MEMORY_MALLOC_FAILED, 0);
     }
-    errno = 0;
+    platform::clearFileError();
     s.sheet = workbook_add_worksheet(s.book, kSheetName);
     if (s.sheet == nullptr) {
-        const int error = errno;
+        const int error = platform::lastFileError();
         s.discard();
         s.fail(LXW_ERROR_CREATING_TMPFILE, error);
     }
@@ -664,9 +664,9 @@ void Workbook::save() {
         }
         s.checkRoomToClose();
         const RowFileWatch rows(s.sheet);
-        errno = 0;
+        platform::clearFileError();
         const lxw_error error = workbook_close(s.book);  // frees the workbook whatever the outcome
-        const int errnoValue = errno;
+        const int errnoValue = platform::lastFileError();
         s.book = nullptr;
         s.sheet = nullptr;
         if (error != LXW_NO_ERROR) {

@@ -51,7 +51,7 @@ int replaceBlocker(const std::filesystem::path& target) {
         return 0;
     }
     if (error) {
-        return error.value();
+        return platform::errnoOf(error);
     }
     if (status.type() == std::filesystem::file_type::directory) {
         return EISDIR;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/file_error.h"
+#include "common/platform_files.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 
@@ -44,7 +45,7 @@ std::vector<fs::path> listSurveyQueue(const fs::path& folder) {
     }
     if (error) {
         throw std::runtime_error("Não foi possível ler a pasta de pesquisas " + utf8Text(folder) + ": " +
-                                 fileErrorReason(error.value()));
+                                 fileErrorReason(platform::errnoOf(error)));
     }
     // Names that differ only in case still come in a fixed order.
     std::sort(queue.begin(), queue.end(), [](const fs::path& a, const fs::path& b) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/file_error.h"
+#include "common/platform_files.h"
 #include "common/file_time.h"
 #include "common/ini_file.h"
 #include "common/text.h"
@@ -32,7 +33,7 @@ std::chrono::local_seconds writeTimeToTheSecond(const fs::path& file) {
     try {
         return std::chrono::floor<std::chrono::seconds>(fileModificationTime(file));
     } catch (const fs::filesystem_error& error) {
-        throw std::runtime_error(fileErrorMessage("ler", file, error.code().value()));
+        throw std::runtime_error(fileErrorMessage("ler", file, platform::errnoOf(error.code())));
     }
 }
 

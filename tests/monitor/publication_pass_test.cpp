@@ -148,6 +148,27 @@ TEST(PublicationPass, AReportWithoutColumnsIsReportedAndStaysDue) {
     EXPECT_FALSE(f.wasPublished(1));
 }
 
+// On Windows "Vendas: mensal" would write into a stream of a file "Vendas" and "CON" into the console.
+TEST(PublicationPass, AReportNameThatIsNoWindowsFileNameFailsWithItsNameAndWritesNothing) {
+    PassFixture f;
+    const std::vector<std::string> names = {"CON", "Vendas: mensal", "Vendas?"};
+    std::vector<std::string> messages;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        f.addSalesReport(static_cast<int>(i) + 1, names[i]);
+        messages.push_back("O nome do relatório \"" + names[i] +
+                           "\" não pode ser usado como nome do arquivo da planilha.");
+    }
+
+    f.monitor->Timer1Timer();
+
+    EXPECT_EQ(f.ui.observationHistory, messages);
+    for (int id = 1; id <= 3; ++id) {
+        EXPECT_FALSE(f.wasPublished(id)) << id;
+    }
+    EXPECT_TRUE(fs::is_empty(f.published));
+    EXPECT_TRUE(test::namesIn(f.erp.programFolder() / "Excel").empty());
+}
+
 TEST(PublicationPass, ThePriceListGoesOutBesideTheSalesReports) {
     PassFixture f;
     f.addSalesReport(1, "Vendas");
