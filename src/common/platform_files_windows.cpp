@@ -120,6 +120,15 @@ long long writeSome(int descriptor, const void* buffer, std::size_t size) {
     return ::_write(descriptor, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
 }
 
+long long readAt(int descriptor, long long offset, void* buffer, std::size_t size) {
+    if (::_lseeki64(descriptor, offset, SEEK_SET) < 0) {
+        return -1;
+    }
+    return readSome(descriptor, buffer, size);
+}
+
+int truncateFile(int descriptor, long long size) { return ::_chsize_s(descriptor, size); }
+
 long long fileSize(int descriptor) { return ::_filelengthi64(descriptor); }
 
 int closeDescriptor(int descriptor) { return ::_close(descriptor) == 0 ? 0 : errno; }
