@@ -37,6 +37,11 @@ using namespace std::chrono_literals;
 const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
 const std::string kFailurePrefix = "Não foi possível gravar o diário de execução ";
 
+// The line that record({JournalKind::Mensagem, "monitor", true, detail}) writes at that time.
+std::string messageLine(const std::string& detail, const std::string& time = "2026-12-10 09:30:00") {
+    return time + "\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
+}
+
 // One readable line per report, so that a mismatch shows which report and which field.
 std::vector<std::string> described(const std::map<std::string, JournalOutcome>& outcomes) {
     std::vector<std::string> lines;
@@ -94,9 +99,6 @@ TEST(RunJournal, LinesWaitForOpenAndAreAppendedToWhatTheFileHolds) {
     const fs::path file = folder / "diário.log";
     const std::string yesterday = "linha de ontem\r\n";
     test::writeBytes(file, yesterday);
-    const auto line = [](const std::string& detail) {
-        return "2026-12-10 09:30:00\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
-    };
     test::FakeClock clock;
     {
         RunJournal journal(clock);
@@ -107,12 +109,13 @@ TEST(RunJournal, LinesWaitForOpenAndAreAppendedToWhatTheFileHolds) {
         journal.open(file);
         journal.record({JournalKind::Mensagem, "monitor", true, "depois de abrir"});
         journal.flush();
-        EXPECT_EQ(test::readBytes(file), yesterday + line("antes de abrir") + line("depois de abrir"));
+        EXPECT_EQ(test::readBytes(file), yesterday + messageLine("antes de abrir") + messageLine("depois de abrir"));
 
         journal.record({JournalKind::Mensagem, "monitor", true, "na saída"});
     }
     EXPECT_EQ(test::readBytes(file),
-              yesterday + line("antes de abrir") + line("depois de abrir") + line("na sa\xED" "da"))
+              yesterday + messageLine("antes de abrir") + messageLine("depois de abrir") +
+                  messageLine("na sa\xED" "da"))
         << "the end writes what is queued";
     EXPECT_EQ(test::namesIn(folder.path()), std::vector<std::string>{"diário.log"});
 }
@@ -207,7 +210,8 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
          [](const fs::path& journal) { fs::remove_all(journal.parent_path()); },
          [](const fs::path& journal) { fs::create_directories(journal.parent_path()); },
          "arquivo ou pasta não encontrado"},
-        {"a folder that is a file", [](const ScratchFolder& folder) { return folder / "pasta" / utf8Path("diário.log"); },
+        {"a folder that is a file",
+         [](const ScratchFolder& folder) { return folder / "pasta" / utf8Path("diário.log"); },
          [](const fs::path& journal) {
              fs::remove_all(journal.parent_path());
              test::writeBytes(journal.parent_path(), "x");
@@ -217,7 +221,7 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
              fs::create_directory(journal.parent_path());
          },
          nullptr},
-        {"a folder in the file's place", [](const ScratchFolder& folder) { return folder / utf8Path("diário.log"); },
+        {"a folder in the file's place", [](const ScratchFolder& folder) { return folder / "diário.log"; },
          [](const fs::path& journal) {
              fs::remove_all(journal);
              fs::create_directory(journal);
@@ -228,9 +232,7 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
          "não há espaço livre no disco"},
 #endif
     };
-    const auto line = [](const std::string& detail) {
-        return "2026-12-10 09:35:00\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
-    };
+    const std::string kLater = "2026-12-10 09:35:00";  // when the failing has been told
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchFolder folder;
@@ -262,7 +264,8 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
         c.unblock(file);
         journal.record({JournalKind::Mensagem, "monitor", true, "de volta"});
         journal.flush();
-        EXPECT_EQ(test::readBytes(file), line("depois 3") + line("depois 4") + line("de volta"))
+        EXPECT_EQ(test::readBytes(file), messageLine("depois 3", kLater) + messageLine("depois 4", kLater) +
+                                             messageLine("de volta", kLater))
             << "what failed before giving up is dropped; later lines wait, the oldest beyond the limit dropped";
 
         c.block(file);
@@ -281,12 +284,12 @@ TEST(RunJournal, AJournalThatRecordsNothingNewTriesAgainByItself) {
     journal.flush();  // the first attempt has failed
 
     fs::remove(file);
+    const std::string expected = "2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\tplanilha gravada\r\n";
     const auto deadline = std::chrono::steady_clock::now() + 1min;  // only so that a fault cannot hang the test
-    while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
+    while (test::readBytes(file) != expected && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    journal.flush();
-    EXPECT_EQ(test::readBytes(file), "2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\tplanilha gravada\r\n");
+    EXPECT_EQ(test::readBytes(file), expected) << "with no record() or flush() to bring it";
     EXPECT_FALSE(journal.takeFailure().has_value());
 }
 
@@ -345,23 +348,21 @@ TEST(RunJournal, ADiskFillingUpMidBatchLeavesOnlyWholeLinesAndTheRestFollowsOnce
         GTEST_SKIP() << "cannot mount a small tmpfs to fill up (needs root): " << disk.failure();
     }
     const fs::path file = disk / "j.log";
-    const auto line = [](int number) {
-        return "2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\tlinha " + std::to_string(number) + " " +
-               std::string(200, '-') + "\r\n";
+    const auto detail = [](int number) { return "linha " + std::to_string(number) + " " + std::string(200, '-'); };
+    const auto line = [&](int number) {
+        return "2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\t" + detail(number) + "\r\n";
     };
     test::FakeClock clock;
     RunJournal journal(clock);
     journal.open(file);
-    journal.record({JournalKind::Publicacao, "Vendas", true, "linha 0 " + std::string(200, '-')});
+    journal.record({JournalKind::Publicacao, "Vendas", true, detail(0)});
     journal.flush();
     fillUp(disk / "enchimento");
 
     // Far more than the room left in the journal's last page.
-    constexpr int kLines = 40;
     std::string all = line(0);
-    for (int number = 1; number <= kLines; ++number) {
-        journal.record({JournalKind::Publicacao, "Vendas", true, "linha " + std::to_string(number) + " " +
-                                                                  std::string(200, '-')});
+    for (int number = 1; number <= 40; ++number) {
+        journal.record({JournalKind::Publicacao, "Vendas", true, detail(number)});
         all += line(number);
     }
     journal.flush();
@@ -383,9 +384,6 @@ TEST(RunJournal, LinesRecordedWhileAnotherProgramHoldsTheFileArriveWhenItLetsGo)
     const fs::path file = folder / "velmoraMonitorPublicacao.log";
     const std::string yesterday = "linha de ontem\r\n";
     test::writeBytes(file, yesterday);
-    const auto line = [](const std::string& detail) {
-        return "2026-12-10 09:30:00\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
-    };
     test::FakeClock clock;
     RunJournal journal(clock);
     journal.open(file);
@@ -401,7 +399,8 @@ TEST(RunJournal, LinesRecordedWhileAnotherProgramHoldsTheFileArriveWhenItLetsGo)
     }
     journal.record({JournalKind::Mensagem, "monitor", true, "terceira"});
     journal.flush();
-    EXPECT_EQ(test::readBytes(file), yesterday + line("primeira") + line("segunda") + line("terceira"));
+    EXPECT_EQ(test::readBytes(file),
+              yesterday + messageLine("primeira") + messageLine("segunda") + messageLine("terceira"));
     EXPECT_FALSE(journal.takeFailure().has_value());
 }
 #endif
