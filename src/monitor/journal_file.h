@@ -13,8 +13,8 @@ struct JournalLimits {
     // Size limit of the journal file and how many older files are kept beside it (".1" the newest).
     std::uintmax_t maxBytes = 5 * 1024 * 1024;
     int keptFiles = 3;
-    // While the file cannot be written: how many lines wait for it (the oldest dropped beyond), and how long a
-    // journal that records nothing new waits before it tries again.
+    // While the file cannot be written: how many lines wait for it (the oldest dropped beyond), and how long after a
+    // failed attempt the journal tries again by itself.
     std::size_t maxWaitingLines = 4000;
     std::chrono::milliseconds retryInterval = std::chrono::seconds(20);
 };
