@@ -32,6 +32,10 @@ std::string pathForCLibrary(const std::filesystem::path& path);
 // Bytes read or written, or -1 with errno set.
 long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);
+// Bytes read from `offset` on (the descriptor's position may move), or -1 with errno set.
+long long readAt(int descriptor, long long offset, void* buffer, std::size_t size);
+// Cuts the file back to `size` bytes; 0 or the errno value.
+int truncateFile(int descriptor, long long size);
 // Size in bytes, or -1 with errno set.
 long long fileSize(int descriptor);
 // Which file an open descriptor is, to tell whether a descriptor still refers to the file it was opened on (a

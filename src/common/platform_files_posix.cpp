@@ -57,6 +57,19 @@ std::optional<FileIdentity> fileIdentity(int descriptor) {
     return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
+long long readAt(int descriptor, long long offset, void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t count = ::pread(descriptor, buffer, size, static_cast<off_t>(offset));
+        if (count >= 0 || errno != EINTR) {
+            return count;
+        }
+    }
+}
+
+int truncateFile(int descriptor, long long size) {
+    return ::ftruncate(descriptor, static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
 long long fileSize(int descriptor) {
     struct stat status {};
     return ::fstat(descriptor, &status) == 0 ? static_cast<long long>(status.st_size) : -1;

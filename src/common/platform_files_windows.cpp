@@ -150,6 +150,15 @@ std::optional<FileIdentity> fileIdentity(int descriptor) {
     return FileIdentity{information.dwVolumeSerialNumber,
                         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
 }
+long long readAt(int descriptor, long long offset, void* buffer, std::size_t size) {
+    if (::_lseeki64(descriptor, offset, SEEK_SET) < 0) {
+        return -1;
+    }
+    return readSome(descriptor, buffer, size);
+}
+
+int truncateFile(int descriptor, long long size) { return ::_chsize_s(descriptor, size); }
+
 
 long long fileSize(int descriptor) {
     return throughCrt([&] { return ::_filelengthi64(descriptor); });

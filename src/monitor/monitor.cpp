@@ -192,7 +192,7 @@ void Monitor::EncerrarProcesso() {
     std::abort();  // endProcess never comes back; nothing after an exit path may run
 }
 
-// Said once; the journal is skipped from then on and the monitor goes on without it.
+// Said once per failure streak that made the journal give up; the monitor goes on without it meanwhile.
 void Monitor::tellJournalFailure() {
     if (const auto failure = journal_.takeFailure()) {
         ui_.setObservationText(*failure);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
+#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -27,6 +29,10 @@ constexpr std::string_view kTimeShape = "0000-00-00 00:00:00";
 constexpr std::string_view kOk = "OK";
 constexpr std::string_view kFailed = "FALHA";
 
+// A share that is away for a moment, or a spreadsheet holding the file, is no reason to stop journaling.
+constexpr int kAttemptsBeforeGivingUp = 3;
+constexpr std::chrono::minutes kFailingBeforeGivingUp{5};
+
 // A field must not break the line into more fields or more lines.
 std::string cleanField(std::string_view text) {
     std::string field(text);
@@ -45,67 +51,6 @@ std::string journalLine(DateTime time, const JournalEntry& entry) {
     line += '\t';
     line += cleanField(entry.detail);
     return utf8ToWindows1252(line) + "\r\n";
-}
-
-fs::path olderFile(const fs::path& file, int number) {
-    return file.parent_path() / utf8Path(utf8Text(file.filename()) + "." + std::to_string(number));
-}
-
-// The full file goes to ".0" first: when another program holds it open (Windows refuses the rename), none of
-// the older files has been shifted for nothing. Then ".0" ... become ".1" ..., the one past the kept ones removed
-// (".0" itself when none are kept). Whether it worked shows in the size of the file opened next.
-void moveAside(const fs::path& file, int keptFiles) {
-    if (platform::replaceFile(file, olderFile(file, 0)) != 0) {
-        return;
-    }
-    keptFiles = std::max(keptFiles, 0);
-    platform::removeFile(olderFile(file, keptFiles));
-    for (int number = keptFiles - 1; number >= 0; --number) {
-        platform::replaceFile(olderFile(file, number), olderFile(file, number + 1));  // a missing one is no matter
-    }
-}
-
-// 0 or the errno value.
-int openForAppend(const fs::path& file, FileDescriptor& out, std::uintmax_t& size) {
-    const int descriptor = platform::openFile(file, platform::OpenMode::Append);
-    if (descriptor < 0) {
-        return errno;
-    }
-    out = FileDescriptor(descriptor);
-    const long long bytes = platform::fileSize(descriptor);
-    if (bytes < 0) {
-        return errno;
-    }
-    size = static_cast<std::uintmax_t>(bytes);
-    return 0;
-}
-
-// 0 or the errno value of the failure that stopped it.
-int appendLines(const fs::path& file, const JournalLimits& limits, const std::deque<std::string>& lines) {
-    FileDescriptor out;
-    std::uintmax_t size = 0;
-    if (const int error = openForAppend(file, out, size)) {
-        return error;
-    }
-    bool cannotMove = false;
-    for (const auto& line : lines) {
-        // A line longer than the limit still goes whole into a file of its own.
-        if (size > 0 && !cannotMove && size + line.size() > limits.maxBytes) {
-            if (const int error = out.close()) {
-                return error;
-            }
-            moveAside(file, limits.keptFiles);
-            if (const int error = openForAppend(file, out, size)) {
-                return error;
-            }
-            cannotMove = size > 0;
-        }
-        if (const int error = out.writeAll(line)) {
-            return error;
-        }
-        size += line.size();
-    }
-    return out.close();
 }
 
 std::optional<std::string> readBytes(const fs::path& file) {
@@ -213,6 +158,7 @@ void RunJournal::open(fs::path file) {
         const std::lock_guard lock(mutex_);
         file_ = std::move(file);
         opened_ = true;
+        attemptWanted_ = true;
     }
     changed_.notify_all();
 }
@@ -222,11 +168,10 @@ void RunJournal::record(JournalEntry entry) {
         std::string line = journalLine(clock_.now(), entry);
         {
             const std::lock_guard lock(mutex_);
-            if (givenUp_) {
-                return;
-            }
             queue_.push_back(std::move(line));
-            ++recorded_;
+            dropOldestBeyondLimit();
+            // Once given up, only the retry interval sets the pace, so that a busy monitor does not try at every line.
+            attemptWanted_ = attemptWanted_ || !givenUp_;
         }
         changed_.notify_all();
     } catch (...) {
@@ -236,8 +181,15 @@ void RunJournal::record(JournalEntry entry) {
 
 void RunJournal::flush() {
     std::unique_lock lock(mutex_);
-    const std::uint64_t target = recorded_;
-    changed_.wait(lock, [this, target] { return !opened_ || settled_ >= target; });
+    const auto nothingLeft = [this] { return !attempting_ && queue_.empty(); };
+    if (!opened_ || nothingLeft()) {
+        return;
+    }
+    // The attempt under way may have taken only part of the lines: the one after it covers them all.
+    const std::uint64_t covering = finishedAttempts_ + (attempting_ ? 1 : 0);
+    attemptWanted_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return nothingLeft() || finishedAttempts_ > covering; });
 }
 
 std::optional<std::string> RunJournal::takeFailure() {
@@ -245,42 +197,85 @@ std::optional<std::string> RunJournal::takeFailure() {
     return std::exchange(failure_, std::nullopt);
 }
 
-void RunJournal::run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || (opened_ && !queue_.empty()); });
-        if (!opened_ || queue_.empty()) {
-            return;  // lines recorded for an open() that never came have nowhere to go
+bool RunJournal::attemptDue() const {
+    if (!opened_ || queue_.empty()) {
+        return false;
+    }
+    return stopping_ || attemptWanted_ || (failedAttempts_ > 0 && std::chrono::steady_clock::now() >= nextRetry_);
+}
+
+void RunJournal::waitForAttempt(std::unique_lock<std::mutex>& lock) {
+    while (!stopping_ && !attemptDue()) {
+        if (failedAttempts_ > 0 && !queue_.empty() && std::chrono::steady_clock::now() < nextRetry_) {
+            changed_.wait_until(lock, nextRetry_);
+        } else {
+            changed_.wait(lock);
         }
-        const std::deque<std::string> batch = std::exchange(queue_, {});
-        const fs::path file = file_;
-        lock.unlock();
-        int error = 0;
-        try {
-            error = appendLines(file, limits_, batch);
-        } catch (...) {
-            error = ENOMEM;  // only allocations throw there
-        }
-        lock.lock();
-        settled_ += batch.size();
-        if (error != 0) {
-            giveUp("Não foi possível gravar o diário de execução " + utf8Text(file) + ": " + fileErrorReason(error));
-        }
-        changed_.notify_all();
     }
 }
 
-void RunJournal::giveUp(std::string failure) {
-    givenUp_ = true;
-    failure_ = std::move(failure);
-    settled_ += queue_.size();
-    queue_.clear();
+void RunJournal::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        waitForAttempt(lock);
+        if (!attemptDue()) {
+            return;  // stopping; lines recorded for an open() that never came have nowhere to go
+        }
+        const bool lastAttempt = stopping_;
+        attemptWanted_ = false;
+        std::deque<std::string> batch = std::exchange(queue_, {});
+        attempting_ = true;
+        const fs::path file = file_;
+        lock.unlock();
+        AppendOutcome outcome;
+        try {
+            outcome = appendWholeLines(file, limits_, batch);
+        } catch (...) {
+            outcome.error = ENOMEM;  // only allocations throw there
+        }
+        lock.lock();
+        attempting_ = false;
+        ++finishedAttempts_;
+        if (outcome.error == 0) {
+            failedAttempts_ = 0;
+            givenUp_ = false;
+        } else {
+            batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(outcome.written));
+            queue_.insert(queue_.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+            dropOldestBeyondLimit();
+            noteFailure("Não foi possível gravar o diário de execução " + utf8Text(file) + ": " +
+                        fileErrorReason(outcome.error));
+        }
+        changed_.notify_all();
+        if (lastAttempt) {
+            return;
+        }
+    }
+}
+
+void RunJournal::noteFailure(std::string failure) {
+    const DateTime now = clock_.now();
+    if (failedAttempts_++ == 0) {
+        firstFailure_ = now;
+    }
+    nextRetry_ = std::chrono::steady_clock::now() + limits_.retryInterval;
+    if (!givenUp_ && failedAttempts_ >= kAttemptsBeforeGivingUp && now - firstFailure_ >= kFailingBeforeGivingUp) {
+        givenUp_ = true;
+        failure_ = std::move(failure);
+        queue_.clear();
+    }
+}
+
+void RunJournal::dropOldestBeyondLimit() {
+    while (queue_.size() > std::max<std::size_t>(limits_.maxWaitingLines, 1)) {
+        queue_.pop_front();
+    }
 }
 
 std::map<std::string, JournalOutcome> readLastPublications(const fs::path& journalFile, int keptFiles) {
     std::map<std::string, JournalOutcome> last;
     for (int number = keptFiles; number >= 0; --number) {
-        const auto bytes = readBytes(number == 0 ? journalFile : olderFile(journalFile, number));
+        const auto bytes = readBytes(number == 0 ? journalFile : olderJournalFile(journalFile, number));
         if (!bytes) {
             continue;
         }
