@@ -424,29 +424,6 @@ void FtpClient::upload(const std::filesystem::path& localFile, const std::string
     s.perform(curl, operation);
 }
 
-void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::string& remoteName) {
-    State& s = *state_;
-    const std::string operation = "enviar o arquivo \"" + remoteName + "\" ao servidor FTP";
-    requirePlainName(remoteName, "enviar");
-    CURL* curl = s.require(operation);
-    OpenFile file(platform::openStreamForReading(localFile));
-    if (!file) {
-        throw FtpError(fileErrorMessage("abrir", localFile, errno));
-    }
-    std::error_code sizeError;
-    const auto size = std::filesystem::file_size(localFile, sizeError);
-    if (sizeError) {
-        throw FtpError(fileErrorMessage("ler", localFile, sizeError.value()));
-    }
-    s.prepare(curl, s.url(remoteName));
-    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_APPEND, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readFile);
-    curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
-    s.perform(curl, operation);
-}
-
 std::int64_t FtpClient::remoteSize(const std::string& remoteName) {
     State& s = *state_;
     const std::string operation = "consultar o tamanho do arquivo \"" + remoteName + "\" no servidor FTP";

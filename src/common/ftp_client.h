@@ -53,8 +53,6 @@ public:
     // The plain name list (NLST) of the current remote folder.
     std::vector<std::string> nameList();
     void deleteFile(const std::string& remoteName);
-    // Uploads the whole local file with APPE.
-    void appendUpload(const std::filesystem::path& localFile, const std::string& remoteName);
     // Uploads the whole local file with STOR; a file of that name is replaced.
     void upload(const std::filesystem::path& localFile, const std::string& remoteName);
     // RNFR/RNTO within the current folder; whether an existing `to` is replaced or the rename refused is the
