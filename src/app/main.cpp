@@ -64,6 +64,8 @@ int main(int argc, char* argv[]) {
     velmora::Monitor& monitor = program.monitor();
     window.attach(monitor);
     velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
+    // An upload to a stalled server would hold the end back for its whole time-out.
+    monitor.ftp().setCancelCheck(&velmora::TerminationRequest::arrived);
     monitor.FormCreate();
     if (!process.quitRequested()) {
         QApplication::exec();

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <stdexcept>
 
@@ -13,8 +14,11 @@ namespace velmora {
 namespace {
 
 int pipeEnds[2] = {-1, -1};
+std::atomic<bool> requestArrived{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 void notify() {
+    requestArrived = true;
     const char byte = 1;
     ssize_t written;
     do {
@@ -58,6 +62,8 @@ TerminationRequest::TerminationRequest(std::function<void()> onRequest) : onRequ
     ISC_STATUS_ARRAY status{};
     fb_shutdown_callback(status, onFirebirdShutdown, fb_shut_confirmation, nullptr);
 }
+
+bool TerminationRequest::arrived() { return requestArrived; }
 
 TerminationRequest::~TerminationRequest() {
     notifier_.reset();

@@ -15,6 +15,9 @@ public:
     explicit TerminationRequest(std::function<void()> onRequest);
     ~TerminationRequest() override;
 
+    // Already true while the window's thread is still busy (an FTP transfer), before the request reaches it.
+    static bool arrived();
+
 private:
     std::function<void()> onRequest_;
     std::unique_ptr<QSocketNotifier> notifier_;

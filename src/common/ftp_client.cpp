@@ -1,10 +1,17 @@
 #include "common/ftp_client.h"
 
 #include <curl/curl.h>
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
+#include <new>
+#include <set>
 #include <string_view>
 
 #include "common/file_error.h"
@@ -25,6 +32,8 @@ struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using CommandList = std::unique_ptr<curl_slist, ListDeleter>;
+
+const char* const kCancelledText = "O envio ao servidor FTP foi interrompido porque o monitor está sendo encerrado.";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -119,6 +128,40 @@ size_t appendData(char* data, size_t size, size_t count, void* target) {
 
 size_t discardData(char*, size_t size, size_t count, void*) { return size * count; }
 
+int askCancelCheck(void* check, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return (*static_cast<std::function<bool()>*>(check))() ? 1 : 0;
+}
+
+// The sockets libcurl holds for this client, so that an ending program can cut them: closing a connection that
+// is still valid, libcurl says QUIT and waits up to the stall time-out for an answer a stalled server never gives.
+using OpenSockets = std::set<curl_socket_t>;
+
+#ifdef _WIN32
+constexpr int kBothDirections = SD_BOTH;
+int closeSocketNow(curl_socket_t socket) { return ::closesocket(socket); }
+#else
+constexpr int kBothDirections = SHUT_RDWR;
+int closeSocketNow(curl_socket_t socket) { return ::close(socket); }
+#endif
+
+curl_socket_t openSocket(void* sockets, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (socket != CURL_SOCKET_BAD) {
+        try {
+            static_cast<OpenSockets*>(sockets)->insert(socket);
+        } catch (const std::bad_alloc&) {
+            closeSocketNow(socket);
+            return CURL_SOCKET_BAD;
+        }
+    }
+    return socket;
+}
+
+int closeSocket(void* sockets, curl_socket_t socket) {
+    static_cast<OpenSockets*>(sockets)->erase(socket);
+    return closeSocketNow(socket);
+}
+
 size_t readFile(char* buffer, size_t size, size_t count, void* file) {
     const size_t read = std::fread(buffer, size, count, static_cast<std::FILE*>(file));
     if (read < count && std::ferror(static_cast<std::FILE*>(file)) != 0) {
@@ -135,6 +178,8 @@ struct FtpClient::State {
     FtpFolder folder;
     std::chrono::seconds connectTimeout{30};
     std::chrono::seconds stalledTimeout{60};
+    std::function<bool()> cancelCheck;
+    OpenSockets sockets;
     std::string lastReply;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     EasyHandle handle;  // last, so it goes first: it points at the members above
@@ -153,7 +198,14 @@ struct FtpClient::State {
         throw FtpError(message);
     }
 
+    void checkNotCancelled() const {
+        if (cancelCheck && cancelCheck()) {
+            throw FtpCancelled(kCancelledText);
+        }
+    }
+
     CURL* require(const std::string& operation) const {
+        checkNotCancelled();
         if (!handle) {
             throw FtpError("Não foi possível " + operation + ": não há conexão com o servidor.");
         }
@@ -171,6 +223,10 @@ struct FtpClient::State {
         curl_easy_setopt(curl, CURLOPT_PASSWORD, active.password.c_str());
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, openSocket);
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &sockets);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, closeSocket);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, &sockets);
         curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, keepReply);
         curl_easy_setopt(curl, CURLOPT_HEADERDATA, &lastReply);
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discardData);
@@ -182,13 +238,57 @@ struct FtpClient::State {
         if (!active.passive) {
             curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
         }
+        if (cancelCheck) {
+            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, askCancelCheck);
+            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancelCheck);
+        }
     }
 
     void perform(CURL* curl, const std::string& operation) {
         const CURLcode result = curl_easy_perform(curl);
         if (result != CURLE_OK) {
-            fail(operation, reasonText(result, errorBuffer));
+            fail(curl, operation, result);
         }
+    }
+
+    [[noreturn]] void fail(CURL* curl, const std::string& operation, CURLcode result) {
+        if (result == CURLE_ABORTED_BY_CALLBACK) {
+            abandonConnection(curl);
+            throw FtpCancelled(kCancelledText);
+        }
+        fail(operation, reasonText(result, errorBuffer));
+    }
+
+    // The end must not wait for a stalled server, neither now nor when the connection is closed.
+    void abandonConnection(CURL* curl) {
+        for (const curl_socket_t socket : sockets) {
+            ::shutdown(socket, kBothDirections);
+        }
+        if (curl == handle.get()) {
+            handle.reset();
+            folder = FtpFolder{};
+        }
+    }
+
+    // After the CWD into the current folder. A refused command also closes the connection; the next operation
+    // opens another.
+    void runCommands(const std::string& operation, std::initializer_list<std::string> commands) {
+        CURL* curl = require(operation);
+        CommandList list;
+        for (const std::string& command : commands) {
+            curl_slist* extended = curl_slist_append(list.get(), command.c_str());
+            if (extended == nullptr) {
+                fail(operation, "memória insuficiente");
+            }
+            if (!list) {
+                list.reset(extended);  // later appends give the same head back
+            }
+        }
+        prepare(curl, url());
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(curl, CURLOPT_POSTQUOTE, list.get());
+        perform(curl, operation);
     }
 
     std::string url(const std::string& fileName = {}) const {
@@ -214,6 +314,8 @@ void FtpClient::setTimeouts(std::chrono::seconds connect, std::chrono::seconds s
     state_->stalledTimeout = stalled;
 }
 
+void FtpClient::setCancelCheck(std::function<bool()> check) { state_->cancelCheck = std::move(check); }
+
 void FtpClient::connect() {
     disconnect();
     State& s = *state_;
@@ -222,6 +324,7 @@ void FtpClient::connect() {
     s.folder = FtpFolder{};
     const std::string operation = "conectar ao servidor FTP";
     const std::string loginUrl = s.url();
+    s.checkNotCancelled();
     EasyHandle handle(curl_easy_init());
     if (!handle) {
         s.fail(operation, "memória insuficiente");
@@ -264,7 +367,7 @@ std::vector<std::string> FtpClient::nameList() {
         // a folder that is not there has already failed its CWD.
         const bool emptyFolder = listing.empty() && (s.lastReply.starts_with("450") || s.lastReply.starts_with("550"));
         if (!emptyFolder || (result != CURLE_FTP_COULDNT_RETR_FILE && result != CURLE_REMOTE_FILE_NOT_FOUND)) {
-            s.fail(operation, reasonText(result, s.errorBuffer));
+            s.fail(curl, operation, result);
         }
     }
 
@@ -288,19 +391,18 @@ std::vector<std::string> FtpClient::nameList() {
 }
 
 void FtpClient::deleteFile(const std::string& remoteName) {
-    State& s = *state_;
-    const std::string operation = "apagar o arquivo \"" + remoteName + "\" no servidor FTP";
     requirePlainName(remoteName, "apagar");
-    CURL* curl = s.require(operation);
-    // After the CWD into the folder; a refused DELE also closes the connection, the next operation opens another.
-    CommandList commands(curl_slist_append(nullptr, ("DELE " + remoteName).c_str()));
-    s.prepare(curl, s.url());
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTQUOTE, commands.get());
-    s.perform(curl, operation);
+    state_->runCommands("apagar o arquivo \"" + remoteName + "\" no servidor FTP", {"DELE " + remoteName});
 }
 
-void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::string& remoteName) {
+void FtpClient::rename(const std::string& from, const std::string& to) {
+    requirePlainName(from, "renomear");
+    requirePlainName(to, "renomear");
+    state_->runCommands("renomear o arquivo \"" + from + "\" para \"" + to + "\" no servidor FTP",
+                        {"RNFR " + from, "RNTO " + to});
+}
+
+void FtpClient::upload(const std::filesystem::path& localFile, const std::string& remoteName) {
     State& s = *state_;
     const std::string operation = "enviar o arquivo \"" + remoteName + "\" ao servidor FTP";
     requirePlainName(remoteName, "enviar");
@@ -316,7 +418,6 @@ void FtpClient::appendUpload(const std::filesystem::path& localFile, const std::
     }
     s.prepare(curl, s.url(remoteName));
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_APPEND, 1L);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, readFile);
     curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));

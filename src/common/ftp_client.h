@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -14,6 +15,12 @@ namespace velmora {
 class FtpError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// An operation stopped because the program is ending.
+class FtpCancelled : public FtpError {
+public:
+    using FtpError::FtpError;
 };
 
 struct FtpSettings {
@@ -46,13 +53,20 @@ public:
     // The plain name list (NLST) of the current remote folder.
     std::vector<std::string> nameList();
     void deleteFile(const std::string& remoteName);
-    // Uploads the whole local file with APPE.
-    void appendUpload(const std::filesystem::path& localFile, const std::string& remoteName);
+    // Uploads the whole local file with STOR; a file of that name is replaced.
+    void upload(const std::filesystem::path& localFile, const std::string& remoteName);
+    // RNFR/RNTO within the current folder; whether an existing `to` is replaced or the rename refused is the
+    // server's choice.
+    void rename(const std::string& from, const std::string& to);
     // SIZE of a remote file; -1 when the server does not report it.
     std::int64_t remoteSize(const std::string& remoteName);
 
     // Defaults: connect 30 s; a transfer without progress for 60 s fails.
     void setTimeouts(std::chrono::seconds connect, std::chrono::seconds stalled);
+    // Asked before and about once a second during every operation, also while a server is stalled; once it
+    // answers true, operations stop with FtpCancelled instead of waiting for their time-outs, and the connection
+    // is dropped without waiting for the server either.
+    void setCancelCheck(std::function<bool()> check);
 
 private:
     struct State;

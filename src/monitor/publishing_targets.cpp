@@ -13,6 +13,8 @@
 #include "common/file_descriptor.h"
 #include "common/file_error.h"
 #include "common/ftp_client.h"
+#include "common/ftp_listing.h"
+#include "common/ftp_staged_upload.h"
 #include "common/platform_files.h"
 #include "common/utf8_path.h"
 #include "monitor/erp_settings.h"
@@ -72,48 +74,49 @@ fs::path existingWorkbook(const fs::path& programFolder, const std::string& repo
     return workbook;
 }
 
-// Case as Windows servers compare names: ASCII letters and the accented letters of Latin-1 (UTF-8 C3 80..9E).
-std::string foldedCase(const std::string& name) {
-    std::string folded = name;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(folded[i]);
-        if (byte >= 'A' && byte <= 'Z') {
-            folded[i] = static_cast<char>(byte + 32);
-        } else if (byte == 0xC3 && i + 1 < folded.size()) {
-            const auto next = static_cast<unsigned char>(folded[i + 1]);
-            if (next >= 0x80 && next <= 0x9E && next != 0x97) {
-                folded[i + 1] = static_cast<char>(next + 32);
-            }
-            ++i;
-        }
+// False when the server refused; a cancelled rename still ends the attempt.
+bool renamed(FtpClient& ftp, const std::string& from, const std::string& to) {
+    try {
+        ftp.rename(from, to);
+        return true;
+    } catch (const FtpCancelled&) {
+        throw;
+    } catch (const FtpError&) {
+        return false;
     }
-    return folded;
 }
 
-// The name part of a listing entry; some servers answer NLST with paths.
-std::string listedName(const std::string& entry) {
-    const auto slash = entry.find_last_of('/');
-    return slash == std::string::npos ? entry : entry.substr(slash + 1);
-}
-
-// APPE adds to a file of the same name, so an old copy goes first. A name that differs only in case is the same
-// file on a server that ignores case and another file on one that does not; there a refused delete is fine, the
-// size check still catches an append.
-void deleteOldCopy(FtpClient& ftp, const std::string& remoteName) {
-    bool exact = false;
-    bool sameIgnoringCase = false;
-    for (const std::string& entry : ftp.nameList()) {
-        const std::string name = listedName(entry);
-        exact = exact || name == remoteName;
-        sameIgnoringCase = sameIgnoringCase || foldedCase(name) == foldedCase(remoteName);
-    }
-    if (exact) {
-        ftp.deleteFile(remoteName);
-    } else if (sameIgnoringCase) {
-        try {
-            ftp.deleteFile(remoteName);
-        } catch (const FtpError&) {
+// The new workbook takes the name of the report's previous publication, which stays readable until then. Some
+// servers (Windows ones among them) refuse to rename onto an existing name: there the old copy is moved aside
+// first and deleted once the new one is in place. Moving it aside also proves that the server renames at all,
+// so one that refuses every rename keeps its old copy.
+void replacePreviousCopy(FtpClient& ftp, FtpStagedUpload& workbook, const std::string& remoteName) {
+    std::string aside;
+    try {
+        workbook.renameTo(remoteName);
+        return;
+    } catch (const FtpCancelled&) {
+        throw;
+    } catch (const FtpError&) {
+        const std::vector<std::string> listing = ftp.nameList();
+        if (!listingHolds(listing, remoteName)) {
+            throw;
         }
+        aside = temporaryFtpName(remoteName, listing);
+        if (!renamed(ftp, remoteName, aside)) {
+            throw;
+        }
+    }
+    try {
+        workbook.renameTo(remoteName);
+    } catch (const FtpError&) {
+        renamed(ftp, aside, remoteName);
+        throw;
+    }
+    try {
+        ftp.deleteFile(aside);
+    } catch (const FtpError&) {
+        // Under its hidden name the old copy misleads nobody.
     }
 }
 
@@ -154,42 +157,26 @@ PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     ftp_.setSettings(std::move(settings));
 
     MonitorUi& ui = services_.ui();
-    bool verified = false;
     try {
         const FtpConnectionScope scope(ftp_);
         ftp_.connect();
-        ftp_.changeDirectory(row.field(0, "DS_PASTA_FTP").asString());
-        deleteOldCopy(ftp_, remoteName);
-        try {
-            ftp_.appendUpload(workbook, remoteName);
-        } catch (const FtpError&) {
-            // What arrived of a broken transfer is no workbook; leave none behind for its readers.
-            try {
-                ftp_.deleteFile(remoteName);
-            } catch (const FtpError&) {
-            }
-            throw;
-        }
+        ftp_.changeDirectory(remoteFolder);
+        FtpStagedUpload staged(ftp_, remoteName, ftp_.nameList());
+        staged.send(workbook);
         services_.clock().sleep(kWaitBeforeSizeCheck);
-        // Only the same size is the file: a larger one means the data went onto an old copy.
-        if (ftp_.remoteSize(remoteName) == localSize) {
-            verified = true;
-        } else {
-            ftp_.deleteFile(remoteName);
-            ui.setObservationText(kTransferFailed);
-            result.error = kTransferFailed;
+        if (!staged.arrivedWhole(localSize)) {
+            throw FtpError(kTransferFailed);
         }
+        replacePreviousCopy(ftp_, staged, remoteName);
     } catch (const FtpError& error) {
         ui.setObservationText(error.what());
         result.error = error.what();
         return result;
     }
     ui.processPendingEvents();
-    if (verified) {
-        GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
-                                services_.clock());
-        result.ok = true;
-    }
+    GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
+                            services_.clock());
+    result.ok = true;
     return result;
 }
 

@@ -34,9 +34,12 @@ private:
 
 }  // namespace
 
-void SurveyJob::EnviarPesquisas() {
-    WindowSurveyHost host(services_);
-    SurveyUpload(host, services_.ftp(), services_.clock(), services_.surveyAccount()).EnviarPesquisas();
-}
+SurveyJob::SurveyJob(MonitorServices& services)
+    : host_(std::make_unique<WindowSurveyHost>(services)),
+      upload_(std::make_unique<SurveyUpload>(*host_, services.ftp(), services.clock(), services.surveyAccount())) {}
+
+SurveyJob::~SurveyJob() = default;
+
+void SurveyJob::EnviarPesquisas() { upload_->EnviarPesquisas(); }
 
 }  // namespace velmora

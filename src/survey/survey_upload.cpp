@@ -11,6 +11,8 @@
 
 #include "common/clock.h"
 #include "common/ftp_client.h"
+#include "common/ftp_listing.h"
+#include "common/ftp_staged_upload.h"
 #include "common/utf8_path.h"
 #include "survey/survey_host.h"
 #include "survey/survey_queue.h"
@@ -53,23 +55,30 @@ void setAside(const fs::path& file) {
     fs::rename(file, file.parent_path() / utf8Path("ERRO" + utf8Text(file.filename())), ignored);
 }
 
-// What arrived of a broken transfer is no answer the maker can read.
-void deletePartialCopy(FtpClient& ftp, const std::string& remoteName) {
-    try {
-        ftp.deleteFile(remoteName);
-    } catch (const FtpError&) {
-    }
+SurveyUploadResult nameTaken(const std::string& remoteName) {
+    return {SurveyUploadOutcome::NameTaken, "Já existe no servidor um arquivo com o nome " + remoteName +
+                                                "; o arquivo fica na pasta PESQUISA e será enviado quando o nome "
+                                                "estiver livre."};
 }
 
 }  // namespace
 
 void SurveyUpload::noteOutcome(const std::string& name, const SurveyUploadResult& result) {
+    if (result.outcome != SurveyUploadOutcome::NameTaken) {
+        nameClashesNoted_.erase(name);
+    } else if (!nameClashesNoted_.insert(name).second) {
+        return;
+    }
     switch (result.outcome) {
     case SurveyUploadOutcome::Delivered:
         host_.noteFileOutcome(name, true, "enviado (" + std::to_string(result.bytes) + " bytes)");
         break;
     case SurveyUploadOutcome::ServerUnavailable:
+    case SurveyUploadOutcome::Cancelled:
         host_.noteFileOutcome(name, false, "aguarda o próximo ciclo: " + result.message);
+        break;
+    case SurveyUploadOutcome::NameTaken:
+        host_.noteFileOutcome(name, false, result.message);
         break;
     case SurveyUploadOutcome::Failed:
         host_.noteFileOutcome(name, false, "separado como ERRO" + name + ": " + result.message);
@@ -97,10 +106,13 @@ void SurveyUpload::EnviarPesquisas() {
             host_.setProcessingText("");
             host_.setObservationText("");
             host_.DefinirSituacao(kMonitorando);
-        } else if (result.outcome == SurveyUploadOutcome::ServerUnavailable) {
+        } else if (result.outcome == SurveyUploadOutcome::ServerUnavailable ||
+                   result.outcome == SurveyUploadOutcome::Cancelled) {
             // Every file waits for the next cycle; setting them aside would lose them all to one outage.
             host_.setObservationText(result.message);
             break;
+        } else if (result.outcome == SurveyUploadOutcome::NameTaken) {
+            host_.setObservationText(result.message);
         } else {
             host_.setObservationText(kSurveyUploadFailed);
             host_.processPendingEvents();
@@ -125,26 +137,36 @@ SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
     ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true});
 
     const FtpConnectionScope scope(ftp_);
+    std::vector<std::string> listing;
     try {
         ftp_.connect();
         ftp_.changeDirectory(kSurveyRemoteFolder);
+        listing = ftp_.nameList();
+    } catch (const FtpCancelled& error) {
+        return {SurveyUploadOutcome::Cancelled, error.what()};
     } catch (const FtpError& error) {
         return {SurveyUploadOutcome::ServerUnavailable, error.what()};
     }
 
+    // Names as a Windows server compares them: there the other file would be overwritten.
+    if (listingHoldsIgnoringCase(listing, remoteName)) {
+        return nameTaken(remoteName);
+    }
     try {
-        try {
-            ftp_.appendUpload(file, remoteName);
-        } catch (const FtpError&) {
-            deletePartialCopy(ftp_, remoteName);
-            throw;
-        }
-        // A larger copy means the data went onto an old one; a server without SIZE proves nothing.
-        if (ftp_.remoteSize(remoteName) != localSize) {
-            ftp_.deleteFile(remoteName);
+        FtpStagedUpload staged(ftp_, remoteName, listing);
+        staged.send(file);
+        // A server without SIZE proves nothing.
+        if (!staged.arrivedWhole(localSize)) {
             return {SurveyUploadOutcome::Failed,
                     "A cópia de " + remoteName + " no servidor não tem o tamanho do arquivo enviado."};
         }
+        // Another installation may have delivered its file of this name meanwhile.
+        if (listingHoldsIgnoringCase(ftp_.nameList(), remoteName)) {
+            return nameTaken(remoteName);
+        }
+        staged.renameTo(remoteName);
+    } catch (const FtpCancelled& error) {
+        return {SurveyUploadOutcome::Cancelled, error.what()};
     } catch (const FtpError& error) {
         return {SurveyUploadOutcome::Failed, error.what()};
     }

@@ -9,10 +9,14 @@
 #include <sstream>
 #include <thread>
 
+#include "common/sql_text.h"
+#include "fixtures/report_definition_builder.h"
+#include "fixtures/sales_data_builder.h"
 #include "support/child_process.h"
 #include "support/erp_installation.h"
 #include "support/update_folder.h"
 #include "support/file_bytes.h"
+#include "support/ftp_test_server.h"
 #include "support/journal_lines.h"
 
 namespace velmora {
@@ -208,6 +212,32 @@ TEST_F(ProgramRun, WithoutAScreenTheProgramRunsAndATerminationSignalEndsIt) {
         seen.push_back(line.kind + " " + line.result + " " + (line.kind == "FIM" ? line.detail : ""));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"INICIO OK ", "FIM OK Sair"}));
+}
+
+// A report uploading to a server that stopped answering holds the window's thread; a termination signal still
+// ends the program at once rather than after the transfer's time-out (a minute) and the closing of its connection.
+TEST_F(ProgramRun, ATerminationSignalDoesNotWaitForAStalledUpload) {
+    test::FtpTestServer server(test::FtpServerOptions{.stallUploadAfter = 1000});
+    fs::create_directories(server.root() / "publico");
+    {
+        const auto db = erp.connect();
+        db->execute("delete from tab_relatorio");
+        test::SalesData::addTo(*db);
+        test::ReportDefinitionBuilder(*db, 1, {.name = "Vendas"}).column(1).column(25);
+        db->execute("update tab_relatorio set tp_publicacao = 2, ds_servidor_ftp = '127.0.0.1', no_porta_ftp = " +
+                    std::to_string(server.port()) + ", ds_usuario_ftp = " + quotedSql(server.options().user) +
+                    ", ds_senha_ftp = " + quotedSql(server.options().password) +
+                    ", ds_pasta_ftp = 'publico', tp_agendamento = 1, ho_publicacao = '08:00' where id_relatorio = 1");
+    }
+    auto program = start(Screen::NoScreen);
+    // The first cycle comes a minute after the start.
+    ASSERT_TRUE(waitUntil([&] { return server.stalled(); }, 180s)) << test::readBytes(output);
+
+    program->signal(SIGTERM);
+    const auto status = program->waitFor(30s);
+    ASSERT_TRUE(status.has_value()) << "still waiting for the stalled server: " << test::readBytes(output);
+    EXPECT_EQ(*status, 0);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
 }
 
 // The missing updater is told in a message box at start-up, and the program ends once it is closed. A person at

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -103,7 +104,7 @@ TEST_F(FtpClientTest, UploadsBinaryFilesIntoFoldersWithBlanksAndAccentsOverOneLo
     EXPECT_TRUE(client.connected());
     client.changeDirectory("Relatórios Mensais");
     client.changeDirectory("Filial São Paulo");
-    client.appendUpload(local / "planilha.xlsx", "Vendas de Março #1.xlsx");
+    client.upload(local / "planilha.xlsx", "Vendas de Março #1.xlsx");
     const std::vector<std::string> names = client.nameList();
     const std::int64_t size = client.remoteSize("Vendas de Março #1.xlsx");
     client.disconnect();
@@ -116,20 +117,25 @@ TEST_F(FtpClientTest, UploadsBinaryFilesIntoFoldersWithBlanksAndAccentsOverOneLo
     EXPECT_EQ(occurrences(server.log(), "logged in"), 1u) << server.log();
 }
 
-TEST_F(FtpClientTest, AppendUploadAddsToAnExistingFileAndDeleteRemovesIt) {
+// Nothing is added onto what the server holds: an upload writes the whole file anew.
+TEST_F(FtpClientTest, UploadReplacesAFileRenameMovesItAndDeleteRemovesIt) {
     FtpTestServer server;
-    writeBytes(server.root() / "Vendas.xlsx", "old");
+    writeBytes(server.root() / "Vendas.xlsx", "an older and longer copy");
     writeBytes(local / "Vendas.xlsx", "new");
 
     connect(server);
-    client.appendUpload(local / "Vendas.xlsx", "Vendas.xlsx");
-    EXPECT_EQ(readBytes(server.root() / "Vendas.xlsx"), "oldnew");
-    EXPECT_NE(server.log().find("<- APPE Vendas.xlsx"), std::string::npos) << server.log();
-    EXPECT_EQ(client.remoteSize("Vendas.xlsx"), 6);
+    client.upload(local / "Vendas.xlsx", "Vendas.xlsx");
+    EXPECT_EQ(readBytes(server.root() / "Vendas.xlsx"), "new");
+    EXPECT_NE(server.log().find("<- STOR Vendas.xlsx"), std::string::npos) << server.log();
+    EXPECT_EQ(server.log().find("<- APPE"), std::string::npos) << server.log();
 
-    client.deleteFile("Vendas.xlsx");
-    EXPECT_FALSE(fs::exists(server.root() / "Vendas.xlsx"));
-    EXPECT_FALSE(contains(client.nameList(), "Vendas.xlsx"));
+    client.rename("Vendas.xlsx", "Vendas de Março.xlsx");
+    EXPECT_EQ(namesIn(server.root()), std::vector<std::string>{"Vendas de Março.xlsx"});
+    EXPECT_EQ(readBytes(server.root() / "Vendas de Março.xlsx"), "new");
+
+    client.deleteFile("Vendas de Março.xlsx");
+    EXPECT_TRUE(namesIn(server.root()).empty());
+    EXPECT_TRUE(client.nameList().empty());
 }
 
 TEST_F(FtpClientTest, AbsoluteFoldersStartAtTheRootAndRelativeOnesGoOnFromTheCurrentOne) {
@@ -140,9 +146,9 @@ TEST_F(FtpClientTest, AbsoluteFoldersStartAtTheRootAndRelativeOnesGoOnFromTheCur
     connect(server);
     client.changeDirectory("pub");
     client.changeDirectory("vendas\\pub\\");
-    client.appendUpload(local / "a.xlsx", "relativa.xlsx");
+    client.upload(local / "a.xlsx", "relativa.xlsx");
     client.changeDirectory("/pub");
-    client.appendUpload(local / "a.xlsx", "absoluta.xlsx");
+    client.upload(local / "a.xlsx", "absoluta.xlsx");
 
     EXPECT_TRUE(fs::exists(server.root() / "pub" / "vendas" / "pub" / "relativa.xlsx"));
     EXPECT_TRUE(fs::exists(server.root() / "pub" / "absoluta.xlsx"));
@@ -156,7 +162,7 @@ TEST_F(FtpClientTest, AnEmptyFolderListsNoNamesAlsoWhereTheServerRefusesItsListi
         connect(server);
         client.changeDirectory("vazia");
         EXPECT_TRUE(client.nameList().empty()) << refused;
-        client.appendUpload(local / "a.xlsx", "a.xlsx");
+        client.upload(local / "a.xlsx", "a.xlsx");
         EXPECT_EQ(client.nameList(), std::vector<std::string>{"a.xlsx"}) << refused;
     }
 }
@@ -168,7 +174,7 @@ TEST_F(FtpClientTest, ActiveModeTransfersToo) {
     settings.passive = false;
     client.setSettings(settings);
     client.connect();
-    client.appendUpload(local / "a.xlsx", "a.xlsx");
+    client.upload(local / "a.xlsx", "a.xlsx");
     EXPECT_EQ(client.nameList(), std::vector<std::string>{"a.xlsx"});
     EXPECT_EQ(readBytes(server.root() / "a.xlsx"), readBytes(local / "a.xlsx"));
     const std::string log = server.log();
@@ -184,19 +190,29 @@ TEST_F(FtpClientTest, AServerWithoutSizeReportsNoSize) {
     EXPECT_EQ(client.remoteSize("Vendas.xlsx"), -1);
 }
 
-TEST_F(FtpClientTest, ARefusedDeleteFailsAndTheNextOperationStillWorks) {
+TEST_F(FtpClientTest, RefusedCommandsFailAndTheNextOperationStillWorks) {
     FtpTestServer server;
     writeBytes(server.root() / "Vendas.xlsx", "12345");
     connect(server);
-    try {
-        client.deleteFile("Inexistente.xlsx");
-        FAIL() << "no error";
-    } catch (const FtpError& error) {
-        EXPECT_NE(std::string(error.what()).find("apagar o arquivo \"Inexistente.xlsx\""), std::string::npos)
-            << error.what();
-        EXPECT_NE(std::string(error.what()).find("550"), std::string::npos) << error.what();
+    const struct {
+        std::function<void()> run;
+        const char* expected;
+    } cases[] = {
+        {[&] { client.deleteFile("Inexistente.xlsx"); }, "apagar o arquivo \"Inexistente.xlsx\""},
+        {[&] { client.rename("Inexistente.xlsx", "Novo.xlsx"); },
+         "renomear o arquivo \"Inexistente.xlsx\" para \"Novo.xlsx\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        try {
+            c.run();
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("550"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(client.remoteSize("Vendas.xlsx"), 5);
     }
-    EXPECT_EQ(client.remoteSize("Vendas.xlsx"), 5);
 }
 
 // Each failure names what was being done and the server, gives the reason, and never shows the password.
@@ -235,14 +251,22 @@ TEST_F(FtpClientTest, FailuresTellOperationServerAndReasonWithoutThePassword) {
          [&big](FtpClient& c, FtpTestServer& s) {
              c.setSettings(s.settings());
              c.connect();
-             c.appendUpload(big, "Vendas.xlsx");
+             c.upload(big, "Vendas.xlsx");
          },
          "enviar o arquivo \"Vendas.xlsx\" ao servidor FTP 127.0.0.1"},
+        {"rename refused", {.refuseRename = true},
+         [](FtpClient& c, FtpTestServer& s) {
+             writeBytes(s.root() / "a.xlsx", "abc");
+             c.setSettings(s.settings());
+             c.connect();
+             c.rename("a.xlsx", "b.xlsx");
+         },
+         "renomear o arquivo \"a.xlsx\" para \"b.xlsx\" no servidor FTP 127.0.0.1"},
         {"dropped mid-transfer", {.dropUploadAfter = 100000},
          [&big](FtpClient& c, FtpTestServer& s) {
              c.setSettings(s.settings());
              c.connect();
-             c.appendUpload(big, "Vendas.xlsx");
+             c.upload(big, "Vendas.xlsx");
          },
          "enviar o arquivo \"Vendas.xlsx\" ao servidor FTP 127.0.0.1"},
         {"server hangs mid-transfer", {.stallUploadAfter = 100000},
@@ -250,7 +274,7 @@ TEST_F(FtpClientTest, FailuresTellOperationServerAndReasonWithoutThePassword) {
              c.setTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
              c.setSettings(s.settings());
              c.connect();
-             c.appendUpload(big, "Vendas.xlsx");
+             c.upload(big, "Vendas.xlsx");
          },
          "o servidor deixou de responder dentro do tempo limite"},
     };
@@ -288,7 +312,7 @@ TEST_F(FtpClientTest, ServersThatAreNotThereFailWithoutHanging) {
     EXPECT_FALSE(client.connected());
 }
 
-// A name reaches the server inside a URL or a DELE command: a separator or a line break would act elsewhere.
+// A name reaches the server inside a URL or a command: a separator or a line break would act elsewhere.
 TEST_F(FtpClientTest, NamesThatWouldReachBeyondTheFolderAreRefusedBeforeAnythingIsSent) {
     FtpTestServer server;
     fs::create_directories(server.root() / "sub");
@@ -298,7 +322,7 @@ TEST_F(FtpClientTest, NamesThatWouldReachBeyondTheFolderAreRefusedBeforeAnything
     for (const std::string name : {"", "sub/a.xlsx", "sub\\a.xlsx", "x\r\nDELE Vendas.xlsx"}) {
         SCOPED_TRACE(name);
         try {
-            client.appendUpload(local / "a.xlsx", name);
+            client.upload(local / "a.xlsx", name);
             ADD_FAILURE() << "no error";
         } catch (const FtpError& error) {
             EXPECT_NE(std::string(error.what()).find("não pode ser usado para enviar"), std::string::npos)
@@ -306,9 +330,32 @@ TEST_F(FtpClientTest, NamesThatWouldReachBeyondTheFolderAreRefusedBeforeAnything
         }
         EXPECT_THROW(client.deleteFile(name), FtpError);
         EXPECT_THROW(client.remoteSize(name), FtpError);
+        EXPECT_THROW(client.rename("Vendas.xlsx", name), FtpError);
+        EXPECT_THROW(client.rename(name, "Outro.xlsx"), FtpError);
     }
     EXPECT_EQ(namesIn(server.root()), (std::vector<std::string>{"Vendas.xlsx", "sub"}));
     EXPECT_TRUE(namesIn(server.root() / "sub").empty());
+}
+
+// A stalled server holds an operation for the whole stall time-out (a minute); a monitor that is ending does not
+// wait for it, nor for anything else the server is asked afterwards.
+TEST_F(FtpClientTest, AnUploadToAStalledServerStopsOnceTheCancelCheckSaysSo) {
+    FtpTestServer server(FtpServerOptions{.stallUploadAfter = 100000});
+    writeBytes(local / "big.xlsx", binaryContent(2000000));
+    client.setCancelCheck([&] { return server.stalled(); });
+    connect(server);
+
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        client.upload(local / "big.xlsx", "big.xlsx");
+        ADD_FAILURE() << "no error";
+    } catch (const FtpCancelled& error) {
+        EXPECT_STREQ(error.what(),
+                     "O envio ao servidor FTP foi interrompido porque o monitor está sendo encerrado.");
+    }
+    EXPECT_THROW(client.deleteFile("big.xlsx"), FtpCancelled);
+    client.disconnect();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "hang guard only";
 }
 
 TEST_F(FtpClientTest, OperationsWithoutAConnectionFail) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -111,9 +112,11 @@ TEST_F(PublishingTargetsTest, AVerifiedUploadReplacesTheRemoteCopyAndReschedules
     putWorkbook("Vendas São Paulo", content);
     insertFtpReport("Vendas São Paulo", server.host(), server.port(), "/Relatórios Mensais");
 
-    targets.EnviarPlanilhaFTP(1);
+    const PublicationResult result = targets.EnviarPlanilhaFTP(1);
 
+    EXPECT_TRUE(result.ok) << result.error;
     EXPECT_EQ(readBytes(remoteFolder / "Vendas São Paulo.xlsx"), content);
+    EXPECT_EQ(namesIn(remoteFolder), std::vector<std::string>{"Vendas São Paulo.xlsx"});
     expectRescheduled();
     EXPECT_EQ(h.ui.observationText, "");
     EXPECT_NE(std::find(h.ui.statusHistory.begin(), h.ui.statusHistory.end(), "ENVIANDO PARA FTP"),
@@ -122,28 +125,98 @@ TEST_F(PublishingTargetsTest, AVerifiedUploadReplacesTheRemoteCopyAndReschedules
     EXPECT_FALSE(h.monitor->ftp().connected());
 }
 
-// Whatever went wrong, the report stays due, the user reads why (never the password), and no broken or
-// appended copy stays on the server.
+// Written under a temporary name and renamed: the report's name never holds a part. A server that refuses to
+// rename onto an existing name (as some Windows servers do) still gets the new workbook, and nothing else stays.
+TEST_F(PublishingTargetsTest, TheNewWorkbookTakesTheReportsNameOnlyWhenComplete) {
+    const struct {
+        const char* what;
+        FtpServerOptions options;
+        const char* previous;
+    } cases[] = {
+        {"first publication", {.password = kPassword}, nullptr},
+        {"server refusing to rename onto a name", {.password = kPassword, .refuseRenameOntoExisting = true},
+         "the previous workbook"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        h.monitor->database().execute("delete from tab_relatorio");
+        FtpTestServer server(c.options);
+        fs::create_directories(server.root() / "publico");
+        if (c.previous != nullptr) {
+            writeBytes(server.root() / "publico" / "Vendas.xlsx", c.previous);
+        }
+        const std::string content = workbookContent();
+        putWorkbook("Vendas", content);
+        insertFtpReport("Vendas", server.host(), server.port(), "publico");
+
+        const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+
+        EXPECT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(readBytes(server.root() / "publico" / "Vendas.xlsx"), content);
+        EXPECT_EQ(namesIn(server.root() / "publico"), std::vector<std::string>{"Vendas.xlsx"});
+        expectRescheduled();
+        const std::string log = server.log();
+        EXPECT_NE(log.find("<- STOR .Vendas.xlsx."), std::string::npos) << log;
+        EXPECT_EQ(log.find("<- STOR Vendas.xlsx"), std::string::npos) << log;
+        EXPECT_EQ(log.find("<- APPE"), std::string::npos) << log;
+    }
+}
+
+// While the upload runs, readers see the previous workbook; a monitor that is ending stops the upload to a
+// stalled server without waiting for its time-out, and the report stays due.
+TEST_F(PublishingTargetsTest, WhileTheUploadRunsTheReportsNameHoldsThePreviousWorkbook) {
+    FtpTestServer server(FtpServerOptions{.password = kPassword, .stallUploadAfter = 100000});
+    const fs::path published = server.root() / "publico" / "Vendas.xlsx";
+    fs::create_directories(server.root() / "publico");
+    writeBytes(published, "the previous workbook");
+    putWorkbook("Vendas", workbookContent(2000000));
+    insertFtpReport("Vendas", server.host(), server.port(), "publico");
+    std::optional<std::string> seenMidUpload;
+    h.monitor->ftp().setCancelCheck([&] {
+        if (!server.stalled()) {
+            return false;
+        }
+        seenMidUpload = seenMidUpload.value_or(readBytes(published));
+        return true;
+    });
+
+    const auto start = std::chrono::steady_clock::now();
+    const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "hang guard only";
+
+    EXPECT_EQ(seenMidUpload, std::optional<std::string>("the previous workbook"));
+    EXPECT_EQ(readBytes(published), "the previous workbook");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "O envio ao servidor FTP foi interrompido porque o monitor está sendo encerrado.");
+    EXPECT_EQ(h.ui.observationText, result.error);
+    expectNotRescheduled();
+    EXPECT_FALSE(h.monitor->ftp().connected());
+}
+
+// Whatever went wrong, the report stays due, the user reads why (never the password), the report's name on the
+// server holds what it held, and nothing else is left there when the server still takes a delete.
 TEST_F(PublishingTargetsTest, FailedUploadsAreReportedAndLeaveTheReportDue) {
     struct Case {
         const char* name;
         FtpServerOptions options;
         bool serverGone;
         const char* folder;
-        const char* oldRemoteCopy;  // already on the server under the report's name
+        const char* previous;  // already on the server under the report's name
         const char* expected;
     };
     const Case cases[] = {
-        {"server without SIZE", {.password = kPassword, .sizeCommand = false}, false, "publico", nullptr,
+        {"server without SIZE", {.password = kPassword, .sizeCommand = false}, false, "publico", "the previous one",
          kTransferFailed},
-        {"append onto a copy the listing hides", {.password = kPassword, .hideFromListing = true}, false, "publico",
-         "an older copy", kTransferFailed},
+        {"server refusing renames", {.password = kPassword, .refuseRename = true}, false, "publico",
+         "the previous one", "Não foi possível renomear o arquivo \".Vendas.xlsx."},
+        {"server refusing renames, first publication", {.password = kPassword, .refuseRename = true}, false,
+         "publico", nullptr, "Não foi possível renomear o arquivo \".Vendas.xlsx."},
         {"login refused", {.password = kPassword, .refuseLogin = true}, false, "publico", nullptr,
          "Não foi possível conectar ao servidor FTP 127.0.0.1"},
         {"missing remote folder", {.password = kPassword}, false, "nao existe", nullptr,
          "Não foi possível abrir a pasta \"nao existe\" no servidor FTP 127.0.0.1"},
         {"connection dropped mid-transfer", {.password = kPassword, .dropUploadAfter = 30000}, false, "publico",
-         nullptr, "Não foi possível enviar o arquivo \"Vendas.xlsx\" ao servidor FTP 127.0.0.1"},
+         "the previous one", "Não foi possível enviar o arquivo \".Vendas.xlsx."},
         {"unreachable server", {.password = kPassword}, true, "publico", nullptr,
          "Não foi possível conectar ao servidor FTP 127.0.0.1"},
     };
@@ -151,9 +224,10 @@ TEST_F(PublishingTargetsTest, FailedUploadsAreReportedAndLeaveTheReportDue) {
         SCOPED_TRACE(c.name);
         h.monitor->database().execute("delete from tab_relatorio");
         FtpTestServer server(c.options);
-        fs::create_directories(server.root() / "publico");
-        if (c.oldRemoteCopy != nullptr) {
-            writeBytes(server.root() / "publico" / "Vendas.xlsx", c.oldRemoteCopy);
+        const fs::path remoteFolder = server.root() / "publico";
+        fs::create_directories(remoteFolder);
+        if (c.previous != nullptr) {
+            writeBytes(remoteFolder / "Vendas.xlsx", c.previous);
         }
         std::optional<test::RefusingPort> refusing;
         if (c.serverGone) {
@@ -163,12 +237,18 @@ TEST_F(PublishingTargetsTest, FailedUploadsAreReportedAndLeaveTheReportDue) {
         insertFtpReport("Vendas", server.host(), c.serverGone ? refusing->port() : server.port(), c.folder);
         h.ui.observationText.clear();
 
-        targets.EnviarPlanilhaFTP(1);
+        const PublicationResult result = targets.EnviarPlanilhaFTP(1);
 
         EXPECT_NE(h.ui.observationText.find(c.expected), std::string::npos) << h.ui.observationText;
         EXPECT_EQ(h.ui.observationText.find(kPassword), std::string::npos) << h.ui.observationText;
+        EXPECT_EQ(result.error, h.ui.observationText);
         expectNotRescheduled();
-        EXPECT_FALSE(fs::exists(server.root() / "publico" / "Vendas.xlsx"));
+        if (c.previous != nullptr) {
+            EXPECT_EQ(readBytes(remoteFolder / "Vendas.xlsx"), c.previous);
+            EXPECT_EQ(namesIn(remoteFolder), std::vector<std::string>{"Vendas.xlsx"});
+        } else {
+            EXPECT_TRUE(namesIn(remoteFolder).empty());
+        }
         EXPECT_FALSE(h.monitor->ftp().connected());
     }
 }

@@ -26,6 +26,9 @@ def parse_arguments():
     parser.add_argument("--hide-from-listing", action="store_true", help="answer NLST with an empty list")
     parser.add_argument("--refuse-empty-listing", action="store_true",
                         help="answer NLST of an empty folder with 550 No files found, as some servers do")
+    parser.add_argument("--refuse-rename", action="store_true", help="answer every RNTO with 550")
+    parser.add_argument("--refuse-rename-onto-existing", action="store_true",
+                        help="answer RNTO onto a name that exists with 550, as some Windows servers do")
     parser.add_argument("--drop-upload-after", type=int, default=-1,
                         help="close the data connection once an upload has brought this many bytes")
     parser.add_argument("--stall-upload-after", type=int, default=-1,
@@ -45,6 +48,7 @@ def data_handler(drop_after, stall_after):
             if not self.receive or self._closed:
                 return
             if 0 <= stall_after <= self.tot_bytes_received:
+                self.file_obj.flush()  # what arrived is on disk, so a test sees that the server stalled
                 while True:  # the whole server hangs, like a machine that went away
                     time.sleep(3600)
             if 0 <= drop_after <= self.tot_bytes_received:
@@ -71,6 +75,17 @@ def main():
                 self.push_dtp_data(b"", cmd="NLST")
                 return path
             return super().ftp_NLST(path)
+
+        def ftp_RNTO(self, path):
+            if arguments.refuse_rename:
+                self._rnfr = None
+                self.respond("550 Renaming is not allowed.")
+                return None
+            if arguments.refuse_rename_onto_existing and self.fs.lexists(path):
+                self._rnfr = None
+                self.respond("550 Cannot create a file when that file already exists.")
+                return None
+            return super().ftp_RNTO(path)
 
     Handler.authorizer = authorizer
     Handler.banner = "velmora test FTP server ready."

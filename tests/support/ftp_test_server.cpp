@@ -1,5 +1,6 @@
 #include "support/ftp_test_server.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -43,6 +44,12 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
     if (options_.refuseEmptyListing) {
         arguments.push_back("--refuse-empty-listing");
     }
+    if (options_.refuseRename) {
+        arguments.push_back("--refuse-rename");
+    }
+    if (options_.refuseRenameOntoExisting) {
+        arguments.push_back("--refuse-rename-onto-existing");
+    }
     if (options_.dropUploadAfter >= 0) {
         arguments.insert(arguments.end(), {"--drop-upload-after", std::to_string(options_.dropUploadAfter)});
     }
@@ -74,5 +81,22 @@ FtpSettings FtpTestServer::settings() const {
 }
 
 std::string FtpTestServer::log() const { return readBytes(folder_.path() / "server.log"); }
+
+std::int64_t FtpTestServer::largestFileSize() const {
+    std::int64_t largest = 0;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root(), error), end; !error && it != end; it.increment(error)) {
+        std::error_code sizeError;
+        const auto size = it->is_regular_file(sizeError) ? fs::file_size(it->path(), sizeError) : 0;
+        if (!sizeError) {
+            largest = std::max(largest, static_cast<std::int64_t>(size));
+        }
+    }
+    return largest;
+}
+
+bool FtpTestServer::stalled() const {
+    return options_.stallUploadAfter >= 0 && largestFileSize() >= options_.stallUploadAfter;
+}
 
 }  // namespace velmora::test

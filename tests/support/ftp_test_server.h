@@ -24,6 +24,8 @@ struct FtpServerOptions {
     std::int64_t dropUploadAfter = -1;
     // Once an upload has brought this many bytes the whole server stops answering, like a machine gone away.
     std::int64_t stallUploadAfter = -1;
+    bool refuseRename = false;              // every RNTO is answered 550
+    bool refuseRenameOntoExisting = false;  // RNTO onto an existing name is answered 550, as on some Windows servers
 };
 
 // A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, serving a fresh temporary folder; stopped and
@@ -44,6 +46,10 @@ public:
     std::filesystem::path root() const { return folder_.path() / "root"; }
     // The server's log: one line per command answered and per transfer.
     std::string log() const;
+    // Bytes of the largest file under the root: how far an upload has come, also while the server is stalled.
+    std::int64_t largestFileSize() const;
+    // An upload has brought the bytes after which the server stops answering.
+    bool stalled() const;
 
 private:
     FtpServerOptions options_;

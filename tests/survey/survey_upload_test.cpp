@@ -51,12 +51,16 @@ public:
     std::int64_t ObterTamanhoArquivo(const fs::path& file) override {
         return static_cast<std::int64_t>(fs::file_size(file));
     }
+    void noteFileOutcome(const std::string& fileName, bool delivered, const std::string& detail) override {
+        notes.push_back(fileName + (delivered ? " OK " : " FALHA ") + detail);
+    }
 
     std::vector<unsigned> statusCodes;
     std::string processing;
     std::vector<std::string> processed;
     std::string observation;
     std::vector<std::string> observations;
+    std::vector<std::string> notes;  // the journal's lines
     int pendingEventRounds = 0;
 
 private:
@@ -82,7 +86,7 @@ struct SurveyRun {
     fs::path remoteFolder() const { return server.root() / kSurveyRemoteFolder; }
     void add(const std::string& name, const std::string& content) const { writeBytes(queueFolder() / name, content); }
 
-    void run() { SurveyUpload(host, ftp, clock, account).EnviarPesquisas(); }
+    void run() { upload.EnviarPesquisas(); }
 
     FtpTestServer server;
     ScratchFolder data;
@@ -90,7 +94,26 @@ struct SurveyRun {
     SurveyAccount account{server.host(), server.port(), server.options().user, server.options().password};
     FtpClient ftp;
     test::FakeClock clock;
+    SurveyUpload upload{host, ftp, clock, account};  // one for every round, as the monitor keeps it
 };
+
+// Another installation of the same ERP: a queue of its own, the same survey account.
+struct OtherInstallation {
+    explicit OtherInstallation(const SurveyRun& r) : account(r.account) {
+        fs::create_directories(queueFolder());
+    }
+    fs::path queueFolder() const { return data.path() / "PESQUISA"; }
+    void add(const std::string& name, const std::string& content) const { writeBytes(queueFolder() / name, content); }
+
+    ScratchFolder data;
+    RecordingSurveyHost host{data.path().string() + "/"};
+    SurveyAccount account;
+    FtpClient ftp;
+    test::FakeClock clock;
+    SurveyUpload upload{host, ftp, clock, account};
+};
+
+constexpr const char* kCancelled = "O envio ao servidor FTP foi interrompido porque o monitor está sendo encerrado.";
 
 TEST(SurveyUpload, SendsEveryFileInNameOrderOnAConnectionOfItsOwnAndDeletesIt) {
     SurveyRun r;
@@ -104,14 +127,19 @@ TEST(SurveyUpload, SendsEveryFileInNameOrderOnAConnectionOfItsOwnAndDeletesIt) {
     EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_A.txt"), "a");
     EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_b.txt"), "resposta b");
     EXPECT_EQ(readBytes(r.remoteFolder() / "pqs_C.txt"), "resposta c, mais longa");
+    EXPECT_EQ(namesIn(r.remoteFolder()), (std::vector<std::string>{"PQS_A.txt", "PQS_b.txt", "pqs_C.txt"}));
     const std::string log = r.server.log();
     EXPECT_EQ(occurrences(log, "logged in"), 3u) << log;
-    const auto a = log.find("<- APPE PQS_A.txt");
-    const auto b = log.find("<- APPE PQS_b.txt");
-    const auto c = log.find("<- APPE pqs_C.txt");
+    // Each one written under a temporary name of its own, then renamed.
+    const auto a = log.find("<- RNTO PQS_A.txt");
+    const auto b = log.find("<- RNTO PQS_b.txt");
+    const auto c = log.find("<- RNTO pqs_C.txt");
     ASSERT_NE(c, std::string::npos) << log;
     EXPECT_LT(a, b);
     EXPECT_LT(b, c);
+    EXPECT_LT(log.find("<- STOR .PQS_A.txt."), a) << log;
+    EXPECT_EQ(log.find("<- APPE"), std::string::npos) << log;
+    EXPECT_EQ(log.find("<- DELE"), std::string::npos) << log;
     EXPECT_FALSE(r.ftp.connected());
 
     EXPECT_EQ(r.host.processed, (std::vector<std::string>{"PQS_A.txt", "PQS_b.txt", "pqs_C.txt"}));
@@ -141,33 +169,105 @@ TEST(SurveyUpload, AFailedUploadIsSetAsideAndTheOtherFilesStillGo) {
     EXPECT_EQ(r.host.observations, std::vector<std::string>{kSurveyUploadFailed});
     EXPECT_EQ(r.clock.sleeps, std::vector<std::chrono::milliseconds>{3000ms});
     EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kMonitorando, kMonitorando, kDormindo}));
-    EXPECT_EQ(occurrences(r.server.log(), "<- APPE PQS_2.txt"), 1u);
+    EXPECT_EQ(occurrences(r.server.log(), "<- STOR .PQS_2.txt."), 1u);
 }
 
-TEST(SurveyUpload, ACopyOfAnotherSizeIsDeletedFromTheServerAndTheFileSetAside) {
-    const struct {
-        const char* what;
-        FtpServerOptions options;
-        std::string oldRemoteCopy;
-    } cases[] = {
-        {"an old copy the data was appended to", {}, "resposta anterior"},
-        {"a server without SIZE", {.sizeCommand = false}, ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        SurveyRun r(c.options);
-        r.add("PQS_1.txt", "resposta");
-        if (!c.oldRemoteCopy.empty()) {
-            writeBytes(r.remoteFolder() / "PQS_1.txt", c.oldRemoteCopy);
+TEST(SurveyUpload, AServerWithoutSizeProvesNothingAndTheFileIsSetAside) {
+    SurveyRun r(FtpServerOptions{.sizeCommand = false});
+    r.add("PQS_1.txt", "resposta");
+
+    r.run();
+
+    EXPECT_TRUE(namesIn(r.remoteFolder()).empty());
+    EXPECT_EQ(namesIn(r.queueFolder()), std::vector<std::string>{"ERROPQS_1.txt"});
+    EXPECT_EQ(r.host.observation, kSurveyUploadFailed);
+    EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kDormindo}));
+}
+
+// Two installations may queue answers under the same name. What the first one delivered belongs to the maker:
+// the second one's file neither replaces it, nor is added onto it, nor has it deleted; it waits under its own
+// name, and the rest of its queue still goes.
+TEST(SurveyUpload, AFileWhoseNameTheServerAlreadyHasWaitsAndTheOthersGo) {
+    SurveyRun r;
+    const std::string first1 = "respostas da primeira instalação, arquivo 1";
+    const std::string first3 = "respostas da primeira instalação, arquivo 3";
+    r.add("PQS_20261210_0001.txt", first1);
+    r.add("PQS_20261210_0003.txt", first3);
+    r.run();
+    ASSERT_TRUE(namesIn(r.queueFolder()).empty()) << "the first installation delivered";
+
+    OtherInstallation second(r);
+    const std::string secondsOwn = "a segunda instalação";
+    second.add("PQS_20261210_0001.txt", secondsOwn);
+    second.add("PQS_20261210_0002.txt", "arquivo 2");
+    second.add("pqs_20261210_0003.TXT", "só a caixa difere: um servidor Windows o tomaria pelo mesmo");
+    second.upload.EnviarPesquisas();
+
+    EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0001.txt"), first1);
+    EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0003.txt"), first3);
+    EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0002.txt"), "arquivo 2");
+    EXPECT_EQ(namesIn(r.remoteFolder()),
+              (std::vector<std::string>{"PQS_20261210_0001.txt", "PQS_20261210_0002.txt", "PQS_20261210_0003.txt"}));
+    EXPECT_EQ(namesIn(second.queueFolder()),
+              (std::vector<std::string>{"PQS_20261210_0001.txt", "pqs_20261210_0003.TXT"}));
+    EXPECT_EQ(second.host.observations,
+              (std::vector<std::string>{"Já existe no servidor um arquivo com o nome PQS_20261210_0001.txt; o arquivo "
+                                        "fica na pasta PESQUISA e será enviado quando o nome estiver livre.",
+                                        "Já existe no servidor um arquivo com o nome pqs_20261210_0003.TXT; o arquivo "
+                                        "fica na pasta PESQUISA e será enviado quando o nome estiver livre."}));
+    EXPECT_TRUE(second.clock.sleeps.empty());
+    ASSERT_EQ(second.host.notes.size(), 3u);
+    EXPECT_EQ(second.host.notes[0].rfind("PQS_20261210_0001.txt FALHA Já existe no servidor", 0), 0u);
+
+    // Told once, not every minute; told again once the file's lot changed.
+    second.host.notes.clear();
+    second.upload.EnviarPesquisas();
+    EXPECT_TRUE(second.host.notes.empty());
+    fs::remove(r.remoteFolder() / "PQS_20261210_0001.txt");
+    second.upload.EnviarPesquisas();
+    EXPECT_EQ(second.host.notes, std::vector<std::string>{"PQS_20261210_0001.txt OK enviado (" +
+                                                          std::to_string(secondsOwn.size()) + " bytes)"});
+    EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0001.txt"), secondsOwn);
+}
+
+// The listing before the upload is not enough: another installation may deliver its file while ours travels.
+TEST(SurveyUpload, AFileOfTheSameNameThatArrivesDuringTheUploadIsKept) {
+    SurveyRun r;
+    r.add("PQS_1.txt", std::string(2000000, 'b'));
+    const std::string theirs = "entregue pela outra instalação durante o envio";
+    r.ftp.setCancelCheck([&] {
+        if (r.server.largestFileSize() > 0 && !fs::exists(r.remoteFolder() / "PQS_1.txt")) {
+            writeBytes(r.remoteFolder() / "PQS_1.txt", theirs);
         }
+        return false;
+    });
 
-        r.run();
+    r.run();
 
-        EXPECT_TRUE(namesIn(r.remoteFolder()).empty());
-        EXPECT_EQ(namesIn(r.queueFolder()), std::vector<std::string>{"ERROPQS_1.txt"});
-        EXPECT_EQ(r.host.observation, kSurveyUploadFailed);
-        EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kDormindo}));
-    }
+    EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_1.txt"), theirs);
+    EXPECT_EQ(namesIn(r.remoteFolder()), std::vector<std::string>{"PQS_1.txt"}) << "our temporary file is gone";
+    EXPECT_EQ(namesIn(r.queueFolder()), std::vector<std::string>{"PQS_1.txt"});
+}
+
+// The monitor is ending while a stalled server holds the upload: it does not wait for the stall time-out, and
+// the file stays queued for the next start.
+TEST(SurveyUpload, AnEndingMonitorStopsAStalledUploadAndKeepsTheQueue) {
+    SurveyRun r(FtpServerOptions{.stallUploadAfter = 100000});
+    r.add("PQS_1.txt", std::string(2000000, 'x'));
+    r.add("PQS_2.txt", "2");
+    r.ftp.setCancelCheck([&] { return r.server.stalled(); });
+
+    const auto start = std::chrono::steady_clock::now();
+    r.run();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "hang guard only";
+
+    EXPECT_EQ(namesIn(r.queueFolder()), (std::vector<std::string>{"PQS_1.txt", "PQS_2.txt"}));
+    EXPECT_EQ(r.host.processed, std::vector<std::string>{"PQS_1.txt"}) << "the round stops";
+    EXPECT_EQ(r.host.observation, kCancelled);
+    EXPECT_EQ(r.host.notes, std::vector<std::string>{std::string("PQS_1.txt FALHA aguarda o próximo ciclo: ") +
+                                                     kCancelled});
+    EXPECT_TRUE(r.clock.sleeps.empty());
+    EXPECT_FALSE(r.ftp.connected());
 }
 
 TEST(SurveyUpload, SendsTxtTXTAndTxt2FilesAndLeavesEverythingElse) {
@@ -266,8 +366,8 @@ TEST(SurveyUpload, AFileThatCannotBeSetAsideIsTriedOncePerRound) {
 
     EXPECT_EQ(namesIn(r.queueFolder()), (std::vector<std::string>{"ERROPQS_1.txt", "ERROPQS_2.txt", "PQS_1.txt"}));
     const std::string log = r.server.log();
-    EXPECT_EQ(occurrences(log, "<- APPE PQS_1.txt"), 1u) << log;
-    EXPECT_EQ(occurrences(log, "<- APPE PQS_2.txt"), 1u) << log;
+    EXPECT_EQ(occurrences(log, "<- STOR .PQS_1.txt."), 1u) << log;
+    EXPECT_EQ(occurrences(log, "<- STOR .PQS_2.txt."), 1u) << log;
     EXPECT_EQ(r.clock.sleeps, (std::vector<std::chrono::milliseconds>{3000ms, 3000ms}));
     EXPECT_EQ(r.host.statusCodes.back(), kDormindo);
 }
