@@ -173,10 +173,12 @@ PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
         result.error = error.what();
         return result;
     }
-    ui.processPendingEvents();
+    // Recorded before any event is handled: an end request served there must not leave a workbook that is out on
+    // the server but not rescheduled, to go out again at the next start.
     GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
                             services_.clock());
     result.ok = true;
+    ui.processPendingEvents();
     return result;
 }
 

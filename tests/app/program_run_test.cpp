@@ -238,6 +238,14 @@ TEST_F(ProgramRun, ATerminationSignalDoesNotWaitForAStalledUpload) {
     ASSERT_TRUE(status.has_value()) << "still waiting for the stalled server: " << test::readBytes(output);
     EXPECT_EQ(*status, 0);
     EXPECT_FALSE(fs::exists(erp.lockFile()));
+    // What the journal says went out is what the database says went out: here nothing.
+    const auto published = test::journalLines(journalFile(), "PUBLICACAO");
+    ASSERT_EQ(published.size(), 1u) << test::readBytes(output);
+    EXPECT_EQ(published[0].result, "FALHA");
+    EXPECT_NE(published[0].detail.find("encerrado"), std::string::npos) << published[0].detail;
+    EXPECT_EQ(test::journalLines(journalFile(), "FIM").size(), 1u);
+    EXPECT_TRUE(erp.connect()->query("select dh_ultima_public from tab_relatorio").field(0, 0).isNull());
+    EXPECT_FALSE(fs::exists(server.root() / "publico" / "Vendas.xlsx"));
 }
 
 // The missing updater is told in a message box at start-up, and the program ends once it is closed. A person at
