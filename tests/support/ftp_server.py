@@ -23,7 +23,6 @@ def parse_arguments():
     parser.add_argument("--no-size", action="store_true", help="answer SIZE as an unknown command")
     parser.add_argument("--refuse-login", action="store_true", help="refuse every login")
     parser.add_argument("--read-only", action="store_true", help="list and read, never write or delete")
-    parser.add_argument("--hide-from-listing", action="store_true", help="answer NLST with an empty list")
     parser.add_argument("--refuse-empty-listing", action="store_true",
                         help="answer NLST of an empty folder with 550 No files found, as some servers do")
     parser.add_argument("--refuse-rename", action="store_true", help="answer every RNTO with 550")
@@ -71,9 +70,6 @@ def main():
             if arguments.refuse_empty_listing and self.fs.isdir(path) and not self.fs.listdir(path):
                 self.respond("550 No files found.")
                 return None
-            if arguments.hide_from_listing:
-                self.push_dtp_data(b"", cmd="NLST")
-                return path
             return super().ftp_NLST(path)
 
         def ftp_RNTO(self, path):

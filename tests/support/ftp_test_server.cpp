@@ -38,9 +38,6 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
     if (options_.readOnly) {
         arguments.push_back("--read-only");
     }
-    if (options_.hideFromListing) {
-        arguments.push_back("--hide-from-listing");
-    }
     if (options_.refuseEmptyListing) {
         arguments.push_back("--refuse-empty-listing");
     }

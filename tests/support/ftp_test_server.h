@@ -18,7 +18,6 @@ struct FtpServerOptions {
     bool sizeCommand = true;          // false: SIZE is answered as an unknown command
     bool refuseLogin = false;         // every login is refused, whatever the password
     bool readOnly = false;            // the account may list and download, never upload or delete
-    bool hideFromListing = false;     // NLST answers with an empty list, whatever the folder holds
     bool refuseEmptyListing = false;  // NLST of an empty folder is answered "550 No files found."
     // An upload that has brought this many bytes loses its data connection (the server answers 426).
     std::int64_t dropUploadAfter = -1;
