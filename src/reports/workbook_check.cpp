@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,14 @@ class XmlShape {
 public:
     void feed(const char* data, std::size_t size) {
         for (std::size_t i = 0; i < size && !broken_; ++i) {
+            // Cell values are most of a sheet: skip to the next tag in one go.
+            if (state_ == State::Text && !rootClosed_) {
+                const void* tag = std::memchr(data + i, '<', size - i);
+                if (tag == nullptr) {
+                    return;
+                }
+                i = static_cast<std::size_t>(static_cast<const char*>(tag) - data);
+            }
             step(data[i]);
         }
     }
