@@ -13,9 +13,9 @@ namespace {
 
 class ApplicationProcess final : public velmora::ProcessControl {
 public:
-    [[noreturn]] void endProcess() override {
+    [[noreturn]] void endProcess(int exitStatus) override {
         std::fflush(nullptr);
-        std::_Exit(0);
+        std::_Exit(exitStatus);
     }
     // Before the event loop runs, a request to leave it would be lost (also when one ran inside an early
     // processEvents), so the request is remembered and main does not enter the loop at all. exit() rather than

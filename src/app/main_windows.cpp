@@ -14,10 +14,10 @@ public:
     explicit ApplicationProcess(velmora::Win32MainWindow& window) : window_(window) {}
 
     // Nothing may hold the end back: not a connection to a lost server, nor a library's clean-up at unload.
-    [[noreturn]] void endProcess() override {
+    [[noreturn]] void endProcess(int exitStatus) override {
         std::fflush(nullptr);
-        ::TerminateProcess(::GetCurrentProcess(), 0);
-        ::ExitProcess(0);  // never reached: TerminateProcess does not return for the calling process
+        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitStatus));
+        ::ExitProcess(static_cast<UINT>(exitStatus));  // never reached: TerminateProcess does not return for the calling process
     }
     // The quit message also ends any message box that is open (its loop passes the message on), so no box can
     // hold the end back; one posted before the loop starts is kept for it.

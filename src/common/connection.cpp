@@ -16,6 +16,7 @@ using firebird::Status;
 namespace {
 
 constexpr unsigned kDialect = 3;
+constexpr int kConnectTimeoutSeconds = 20;
 constexpr unsigned kCharsetOctets = 1;
 
 template <class T>
@@ -64,6 +65,8 @@ void Connection::open() {
         dpb->insertString(status.get(), isc_dpb_password, settings_.password.c_str());
         dpb->insertString(status.get(), isc_dpb_lc_ctype, "WIN1252");
         dpb->insertInt(status.get(), isc_dpb_sql_dialect, static_cast<int>(kDialect));
+        // A server machine that is switched off would hold the window for the client's default three minutes.
+        dpb->insertInt(status.get(), isc_dpb_connect_timeout, kConnectTimeoutSeconds);
         // The path reaches the engine as the file system names it, accents included; converted to the ANSI
         // code page it would name another file, and an installation under "Gestão" could not start.
         dpb->insertTag(status.get(), isc_dpb_utf8_filename);

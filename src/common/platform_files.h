@@ -61,6 +61,9 @@ void clearFileError();
 int lastFileError();
 // The errno value of a std::filesystem error: on Windows its code may be the system's own.
 int errnoOf(const std::error_code& error);
+// This computer's name and this process's number, to tell one run of a program from another; UTF-8.
+std::string computerName();
+long processNumber();
 // The full path of the program file this process runs.
 std::filesystem::path runningProgramFile();
 

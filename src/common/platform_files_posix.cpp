@@ -99,6 +99,13 @@ int lastFileError() { return errno; }
 
 int errnoOf(const std::error_code& error) { return error.value(); }
 
+std::string computerName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("?");
+}
+
+long processNumber() { return static_cast<long>(::getpid()); }
+
 std::filesystem::path runningProgramFile() { return std::filesystem::read_symlink("/proc/self/exe"); }
 
 }  // namespace velmora::platform

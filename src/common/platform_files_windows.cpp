@@ -203,6 +203,15 @@ int errnoOf(const std::error_code& error) {
                                condition.category() == std::generic_category() ? condition.value() : EIO);
 }
 
+std::string computerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &length) ? utf8Text(std::filesystem::path(std::wstring(name, length)))
+                                             : std::string("?");
+}
+
+long processNumber() { return static_cast<long>(::GetCurrentProcessId()); }
+
 std::filesystem::path runningProgramFile() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

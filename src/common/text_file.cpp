@@ -1,6 +1,8 @@
 #include "common/text_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <stdexcept>
 
 #include "common/file_descriptor.h"
@@ -14,10 +16,11 @@ namespace velmora {
 namespace {
 
 // Returns 0 or the errno value.
-int readAll(int descriptor, std::string& bytes) {
+int readAll(int descriptor, std::string& bytes, std::size_t maximumBytes) {
     char buffer[65536];
-    for (;;) {
-        const long long count = platform::readSome(descriptor, buffer, sizeof buffer);
+    while (bytes.size() < maximumBytes) {
+        const long long count =
+            platform::readSome(descriptor, buffer, std::min(sizeof buffer, maximumBytes - bytes.size()));
         if (count > 0) {
             bytes.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
@@ -26,6 +29,7 @@ int readAll(int descriptor, std::string& bytes) {
             return errno;
         }
     }
+    return 0;
 }
 
 std::string encodeLines(const std::vector<std::string>& linesUtf8) {
@@ -41,19 +45,19 @@ std::string encodeLines(const std::vector<std::string>& linesUtf8) {
     throw std::runtime_error(fileErrorMessage("gravar", path, errnoValue));
 }
 
-std::string readFileBytes(const std::filesystem::path& path) {
+}  // namespace
+
+std::string readFileBytes(const std::filesystem::path& path, std::size_t maximumBytes) {
     FileDescriptor descriptor(platform::openFile(path, platform::OpenMode::Read));
     if (!descriptor.valid()) {
         throw std::runtime_error(fileErrorMessage("ler", path, errno));
     }
     std::string bytes;
-    if (const int error = readAll(descriptor.get(), bytes)) {
+    if (const int error = readAll(descriptor.get(), bytes, maximumBytes)) {
         throw std::runtime_error(fileErrorMessage("ler", path, error));
     }
     return bytes;
 }
-
-}  // namespace
 
 std::string readTextFile(const std::filesystem::path& path) { return decodeText(readFileBytes(path)); }
 
@@ -62,7 +66,12 @@ std::string readTextFilePreferringUtf8(const std::filesystem::path& path) {
 }
 
 std::string readFirstLine(const std::filesystem::path& path) {
-    const auto lines = splitLines(readTextFile(path));
+    return readFirstLine(path, std::numeric_limits<std::size_t>::max());
+}
+
+
+std::string readFirstLine(const std::filesystem::path& path, std::size_t maximumBytes) {
+    const auto lines = splitLines(decodeText(readFileBytes(path, maximumBytes)));
     return lines.empty() ? std::string() : lines.front();
 }
 

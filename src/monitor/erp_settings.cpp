@@ -56,8 +56,9 @@ std::string ErpSettings::ObterPastaDadosServidor() const {
 
 void ErpSettings::requireServerIni(const std::string& serverIni) const {
     if (serverIni.empty() || !fs::exists(utf8Path(serverIni))) {
-        ui_.showMessageBox(kSystemMessageTitle, "Não foi encontrado o arquivo de inicialização", MessageIcon::Error);
-        process_.endProcess();
+        constexpr const char* message = "Não foi encontrado o arquivo de inicialização";
+        ui_.showMessageBox(kSystemMessageTitle, message, MessageIcon::Error);
+        throw SettingsMissing(message);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace velmora {
@@ -9,6 +10,12 @@ class MonitorUi;
 class ProcessControl;
 
 inline constexpr const char* kSystemMessageTitle = "Aviso do Sistema";
+
+// A setting that start-up cannot do without; its message has been shown to the user already.
+class SettingsMissing : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // Finds the ERP installation through its own INI files: the ERP INI beside the program names the server INI,
 // which holds the database location; the server INI's folder is the server data folder. Nothing is cached:
@@ -32,9 +39,9 @@ public:
     // The server data folder with a trailing separator. On failure it tells the user, asks the program to
     // end, and still returns the folder text.
     std::string ObterPastaDadosServidor() const;
-    // The database connection text; ends the program when the server INI is missing.
+    // The database connection text; tells the user and throws SettingsMissing when the server INI is missing.
     std::string LerCaminhoBancoDados() const;
-    // Full path of the server INI; ends the program when it is missing.
+    // Full path of the server INI; tells the user and throws SettingsMissing when it is missing.
     std::string ObterArquivoIniServidor() const;
 
     // Key EmailFalhas of section Monitor in the server INI: where failure notices go; empty when there is none or

@@ -24,19 +24,24 @@ public:
             ok_ = ok;
         }
     }
+    // Something the end's line must also say (a lock that could not be removed).
+    void addEndNote(const std::string& note) { notes_ += "; " + note; }
+    bool endIsFailure() const { return reason_ && !ok_; }
     // Writes the end's line now (once) and waits for the journal: for an end that another part carries out.
     void recordEnd() {
         if (!recorded_) {
             recorded_ = true;
             journal_.record({JournalKind::Fim, programPath_, ok_,
-                             reason_.value_or(quitRequested_ ? "encerramento pedido" : "encerrado")});
+                             reason_.value_or(quitRequested_ ? "encerramento pedido" : "encerrado") + notes_});
         }
         journal_.flush();
     }
 
-    [[noreturn]] void endProcess() override {
+    // Ends with the status the reason calls for.
+    [[noreturn]] void end() { endProcess(endIsFailure() ? kFailedEndStatus : 0); }
+    [[noreturn]] void endProcess(int exitStatus) override {
         recordEnd();
-        process_.endProcess();
+        process_.endProcess(exitStatus);
         std::abort();  // endProcess never comes back
     }
     void requestQuit() override {
@@ -49,6 +54,7 @@ private:
     RunJournal& journal_;
     std::string programPath_;
     std::optional<std::string> reason_;
+    std::string notes_;
     bool ok_ = true;
     bool quitRequested_ = false;
     bool recorded_ = false;

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -60,22 +59,8 @@ std::optional<std::chrono::seconds> lockFileAge(const fs::path& lockFile) {
     return std::chrono::duration_cast<std::chrono::seconds>(*now - lockTime);
 }
 
-bool refreshLockFile(const fs::path& lockFile) {
-    // Opening for reading and writing never creates the file.
-    std::fstream file(lockFile, std::ios::in | std::ios::out | std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    file.clear();
-    file.seekp(0);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return static_cast<bool>(file);
-}
-
-LockRefresher::LockRefresher(fs::path lockFile, std::chrono::milliseconds interval)
-    : lockFile_(std::move(lockFile)), interval_(interval), thread_([this] { run(); }) {}
+LockRefresher::LockRefresher(InstanceLock& lock, std::chrono::milliseconds interval)
+    : lock_(lock), interval_(interval), thread_([this] { run(); }) {}
 
 LockRefresher::~LockRefresher() {
     {
@@ -90,7 +75,7 @@ void LockRefresher::run() {
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, interval_, [this] { return stopping_; })) {
         lock.unlock();
-        refreshLockFile(lockFile_);  // a failure now may pass; the next round tries again
+        lock_.refresh();  // a failure now may pass; the monitor's cycle looks again before it publishes
         lock.lock();
     }
 }

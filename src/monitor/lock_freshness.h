@@ -7,6 +7,8 @@
 #include <optional>
 #include <thread>
 
+#include "monitor/instance_lock.h"
+
 namespace velmora {
 
 // A lock file left by a monitor that no longer runs (a crash, a power cut, a lost server) must not block the
@@ -21,15 +23,11 @@ inline constexpr std::chrono::seconds kLockRefreshInterval{20};
 // two times compared. Nothing when the lock or the probe cannot be looked at.
 std::optional<std::chrono::seconds> lockFileAge(const std::filesystem::path& lockFile);
 
-// Rewrites the lock file's bytes in place, so that its last-write time comes from the folder's clock as a
-// probe's does. A lock that is gone (removed on the way out, or by hand) is not created again.
-bool refreshLockFile(const std::filesystem::path& lockFile);
-
-// Refreshes a lock file on a thread of its own until destroyed, whatever the window's thread is busy with.
+// Refreshes a lock on a thread of its own until destroyed, whatever the window's thread is busy with (a long
+// publication). What it finds is for the monitor to ask at its next cycle, which looks again itself.
 class LockRefresher {
 public:
-    explicit LockRefresher(std::filesystem::path lockFile,
-                           std::chrono::milliseconds interval = kLockRefreshInterval);
+    explicit LockRefresher(InstanceLock& lock, std::chrono::milliseconds interval = kLockRefreshInterval);
     ~LockRefresher();
     LockRefresher(const LockRefresher&) = delete;
     LockRefresher& operator=(const LockRefresher&) = delete;
@@ -37,7 +35,7 @@ public:
 private:
     void run();
 
-    const std::filesystem::path lockFile_;
+    InstanceLock& lock_;
     const std::chrono::milliseconds interval_;
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "common/clock.h"
+#include "common/file_error.h"
 #include "common/file_time.h"
 #include "common/firebird_loader.h"
+#include "common/platform_files.h"
 #include "common/ptbr_format.h"
 #include "common/text.h"
 #include "common/text_file.h"
@@ -28,7 +30,10 @@ namespace fs = std::filesystem;
 namespace {
 constexpr const char* kUserName = "sysdba";
 constexpr const char* kPassword = "plorvatec";
-constexpr std::chrono::seconds kClientMissingNoticeFor{30};
+// How long a start that cannot go on shows why before it ends by itself: nobody may be there to click.
+constexpr std::chrono::seconds kStartFailureNoticeFor{30};
+// Far more than the flag's word: a flag file this long is read no further.
+constexpr std::size_t kLongestFlagLine = 4096;
 }  // namespace
 
 namespace {
@@ -52,7 +57,7 @@ std::string readDisconnectFlag(const std::string& folder) {
         return {};
     }
     const fs::path flag = utf8Path(folder + kDisconnectFlagName);
-    return fs::exists(flag) ? readFirstLine(flag) : std::string{};
+    return fs::exists(flag) ? readFirstLine(flag, kLongestFlagLine) : std::string{};
 }
 
 }  // namespace
@@ -84,7 +89,9 @@ void Monitor::FormCreate() {
         ExibirVersao();
         journal_.record({JournalKind::Inicio, programPath_, true, versionText_});
 
-        checkInstanceLock();
+        if (!takeInstanceLock()) {
+            return;  // the program ends after this handler; a refused start touches neither database nor update
+        }
         ConectarBancoDados(settings_.LerCaminhoBancoDados());
         update_.VerificarAtualizacao(*connection_, 1);
         ui_.setCycleTimerActive(true);
@@ -93,48 +100,89 @@ void Monitor::FormCreate() {
         ui_.setObservationText(lockNotice_);
         tellJournalFailure();
         BitBtn1Click();
+    } catch (const SettingsMissing& missing) {
+        failStart(missing.what(), false);  // its box was the message
     } catch (const std::exception& error) {
-        showUnexpectedError(error);
+        failStart(error.what(), true);
     }
 }
 
-void Monitor::checkInstanceLock() {
-    const std::string folder = settings_.ObterPastaDadosServidor();  // one look-up, so a missing INI is told once
-    const fs::path lockFile = utf8Path(folder + NomeArquivoTrava(programPath_));
-    if (!folder.empty()) {
-        const fs::path journalFile = utf8Path(folder + journalFileName(programPath_));
-        journal_.open(journalFile);
-        outcomes_.takeFromJournal(readLastPublications(journalFile));
+// A start that cannot go on says why, gives up what it took and ends with a failure status, so that nothing
+// stays running idle and a service manager may start it again.
+void Monitor::failStart(const std::string& message, bool tell) {
+    process_.setEndReason(message, false);
+    if (tell) {
+        ui_.showClosingNotice(message, kStartFailureNoticeFor);
     }
-    if (ExisteArquivoTrava(programPath_, folder)) {
-        // A lock that its monitor stopped refreshing was left behind by one that no longer runs.
+    EncerrarProcesso();
+}
+
+bool Monitor::takeInstanceLock() {
+    const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
+    if (!folder.problem.empty()) {
+        // Without the data folder there is no place for the lock: none goes into some other folder.
+        ui_.showMessageBox(kSystemMessageTitle, folder.problem, MessageIcon::Error);
+        process_.setEndReason(folder.problem, false);
+        process_.requestQuit();
+        return false;
+    }
+    const fs::path journalFile = utf8Path(folder.path + journalFileName(programPath_));
+    journal_.open(journalFile);
+    outcomes_.takeFromJournal(readLastPublications(journalFile));
+
+    const fs::path lockFile = utf8Path(folder.path + NomeArquivoTrava(programPath_));
+    const auto refuse = [&] {
+        ui_.showGenericMessage(
+            "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
+        process_.setEndReason("outro monitor em execução (arquivo de trava " + utf8Text(lockFile) + ")", true);
+        process_.requestQuit();
+        return false;
+    };
+    if (ExisteArquivoTrava(programPath_, folder.path)) {
+        // A lock that nobody rewrote for a while belongs to a monitor that stopped or lost the folder; one that
+        // only lost it stops publishing meanwhile and gives way when it sees this start's lock.
         const auto age = lockFileAge(lockFile);
         if (!age || *age <= kAbandonedLockAge) {
-            ui_.showGenericMessage(
-                "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
-            process_.setEndReason("outro monitor em execução (arquivo de trava " + utf8Text(lockFile) + ")", true);
-            process_.requestQuit();
-            anotherMonitorRuns_ = true;
-            return;
+            return refuse();
         }
         lockNotice_ = "O arquivo de trava " + utf8Text(lockFile) + " estava sem atualização havia " +
                       std::to_string(std::chrono::round<std::chrono::minutes>(*age).count()) +
                       " minutos e foi assumido por este monitor.";
-        journal_.record({JournalKind::Fim, utf8Text(lockFile), false,
-                         "o monitor anterior terminou sem remover sua trava; " + lockNotice_});
+        std::error_code error;
+        if (!fs::remove(lockFile, error) && error) {
+            throw std::runtime_error(fileErrorMessage("excluir", lockFile, platform::errnoOf(error)));
+        }
+        journal_.record({JournalKind::Mensagem, utf8Text(lockFile), true, lockNotice_});
     }
-    CriarArquivoTrava(programPath_, folder);
-    lockRefresher_ = std::make_unique<LockRefresher>(lockFile);
+    auto lock = std::make_unique<InstanceLock>(lockFile, programPath_);
+    if (!lock->create()) {
+        return refuse();  // another start wrote its lock in between
+    }
+    lock_ = std::move(lock);
+    lockRefresher_ = std::make_unique<LockRefresher>(*lock_);
+    return true;
+}
+
+void Monitor::releaseLock() {
+    lockRefresher_.reset();
+    if (lock_) {
+        if (const auto problem = lock_->release()) {
+            process_.addEndNote(*problem);
+        }
+        lock_.reset();
+    }
 }
 
 void Monitor::releaseLockForUpdate() {
-    if (lockRefresher_) {
-        lockRefresher_.reset();
-        ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
-    }
+    releaseLock();
     // The updater ends this process; the journal must be written by then.
     process_.setEndReason("atualização: o atualizador instala a nova versão", true);
     process_.recordEnd();
+}
+
+void Monitor::endProgram() {
+    releaseLock();
+    process_.end();
 }
 
 void Monitor::ExibirVersao() {
@@ -155,19 +203,15 @@ void Monitor::ConectarBancoDados(const std::string& connectionText) {
         connection_->open();
         update_.PrepararAtualizador(connection_->databaseName(), settings_.ObterArquivoIniServidor());
         connection_->close();
-    } catch (const FirebirdClientMissing& missing) {
-        process_.setEndReason(missing.what(), false);
-        // Without a client nothing can work; the user is told why before the program ends (unless it is ending
-        // anyway, as another monitor runs: that notice was the one to see).
-        if (!anotherMonitorRuns_) {
-            ui_.showClosingNotice(missing.what(), kClientMissingNoticeFor);
-        }
-        EncerrarProcesso();
+        connection_->open();
+    } catch (const FirebirdClientMissing&) {
+        throw;  // its text says it all
+    } catch (const SettingsMissing&) {
+        throw;
     } catch (const std::exception& error) {
-        process_.setEndReason(std::string("sem conexão com o banco de dados: ") + error.what(), false);
-        EncerrarProcesso();
+        throw std::runtime_error("Sem conexão com o banco de dados " + connection_->databaseName() + ": " +
+                                 error.what());
     }
-    connection_->open();
 }
 
 void Monitor::DesconectarBancoDados() { connection_.reset(); }
@@ -180,16 +224,18 @@ void Monitor::pmnuiOpenClick() { ui_.showWindow(); }
 
 void Monitor::Sair1Click() {
     process_.setEndReason("Sair", true);
-    lockRefresher_.reset();
+    // The lock goes first: a session that ends may not leave time for more.
+    ui_.setCycleTimerActive(false);
+    ui_.setDisconnectTimerActive(false);
+    releaseLock();
     DesconectarBancoDados();
-    ExcluirArquivoTrava(programPath_, settings_.ObterPastaDadosServidor());
     ui_.processPendingEvents();
     EncerrarProcesso();
 }
 
 void Monitor::EncerrarProcesso() {
-    process_.endProcess();
-    std::abort();  // endProcess never comes back; nothing after an exit path may run
+    releaseLock();
+    process_.end();
 }
 
 // Said once per failure streak that made the journal give up; the monitor goes on without it meanwhile.
@@ -221,23 +267,31 @@ void Monitor::AtualizarGrade() {
 }
 
 bool Monitor::VerificarConectado() {
+    const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
+    std::string problem = folder.problem;
     std::string line;
-    try {
-        line = readDisconnectFlag(settings_.ObterPastaDadosServidor());
-    } catch (const std::exception&) {
-        ui_.showMessageBox(kSystemMessageTitle, "Não foi possível acessar a pasta Dados no Servidor.", MessageIcon::Error);
-        return true;
+    if (problem.empty()) {
+        try {
+            line = readDisconnectFlag(folder.path);
+        } catch (const std::exception& error) {
+            problem = std::string("Não foi possível acessar a pasta Dados no Servidor. ") + error.what();
+        }
     }
-    return line != kDisconnectWord;
+    if (problem.empty()) {
+        flagProblem_.clear();
+        return line != kDisconnectWord;
+    }
+    // A lost share is looked at again every 5 seconds; it is told once until it changes, and the monitor goes on.
+    if (problem != flagProblem_) {
+        flagProblem_ = problem;
+        ui_.showMessageBox(kSystemMessageTitle, problem, MessageIcon::Error);
+    }
+    return true;
 }
 
 bool Monitor::verificarConectadoSemMensagem() {
-    const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
-    if (!folder.problem.empty()) {
-        process_.requestQuit();  // told already by the box that is open; the end must not wait for its click
-    }
     try {
-        return readDisconnectFlag(folder.path) != kDisconnectWord;
+        return readDisconnectFlag(settings_.locateServerDataFolder().path) != kDisconnectWord;
     } catch (const std::exception&) {
         return true;
     }
@@ -260,8 +314,7 @@ void Monitor::disconnect() {
     process_.setEndReason(std::string("sinal de desconexão (") + kDisconnectWord + " em " + kDisconnectFlagName + ")",
                           true);
     ui_.setCycleTimerActive(false);
-    lockRefresher_.reset();
-    ExcluirArquivoTrava(programPath_, settings_.locateServerDataFolder().path);
+    ui_.setDisconnectTimerActive(false);
     EncerrarProcesso();
 }
 
@@ -277,29 +330,121 @@ void Monitor::Timer1Timer() {
     servePending();
 }
 
+// Whatever fails, the timers stay on and the next minute tries again: nobody may be there to restart the
+// monitor. A step's failure is told and the next step still runs; a lost database connection ends the cycle.
 void Monitor::runCycle() {
+    DefinirSituacao(1);
+    if (!lockStillOwn() || !databaseReady()) {
+        DefinirSituacao(5);
+        return;
+    }
+    if (runStep(&MonitorJobs::PublicarRelatorios, JournalKind::Publicacao, "relatórios") &&
+        runStep(&MonitorJobs::ProcessarAvisosVencimento, JournalKind::Lembrete, "avisos de vencimento")) {
+        runStep(&MonitorJobs::EnviarPesquisas, JournalKind::Pesquisa, "pesquisas");
+    }
+    tellJournalFailure();
+}
+
+bool Monitor::runStep(void (MonitorJobs::*step)(), JournalKind kind, const char* subject) {
     try {
-        DefinirSituacao(1);
-        jobs_->PublicarRelatorios();
-        jobs_->ProcessarAvisosVencimento();
-        jobs_->EnviarPesquisas();
-        tellJournalFailure();
+        (jobs_.get()->*step)();
+        stepFailures_.erase(kind);
+        return true;
     } catch (const std::exception& error) {
+        if (isNetworkError(error)) {
+            noteDatabaseLost(error.what());
+            DefinirSituacao(5);
+            return false;
+        }
+        ui_.setObservationText(error.what());
+        noteStepFailure(kind, subject, error.what());
+        DefinirSituacao(5);
+        return true;
+    }
+}
+
+void Monitor::noteStepFailure(JournalKind kind, const char* subject, const std::string& reason) {
+    if (stepFailures_[kind] != reason) {
+        stepFailures_[kind] = reason;
+        journal_.record({kind, subject, false, reason});
+    }
+}
+
+// Publishing goes on only while this run can show that the lock is its own: a monitor that cannot rewrite it
+// may be taken for gone by another start.
+bool Monitor::lockStillOwn() {
+    if (!lock_) {
+        return true;
+    }
+    const InstanceLock::Check check = lock_->refresh();
+    switch (check.standing) {
+    case InstanceLock::Standing::Own:
+        if (lockUnproven_) {
+            lockUnproven_ = false;
+            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), true,
+                             "arquivo de trava gravado novamente; as publicações continuam"});
+            ui_.setObservationText("");
+        }
+        return true;
+    case InstanceLock::Standing::Unproven: {
+        const std::string message =
+            check.problem + " As publicações ficam suspensas até que o arquivo de trava possa ser gravado.";
+        ui_.setObservationText(message);
+        if (!lockUnproven_) {
+            lockUnproven_ = true;
+            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), false, message});
+        }
+        return false;
+    }
+    case InstanceLock::Standing::TakenByAnother:
+        // The other monitor runs the installation now; its lock stays.
+        lockRefresher_.reset();
+        lock_.reset();
+        process_.setEndReason(check.problem + " Este monitor foi encerrado para que só um publique.", false);
         ui_.setCycleTimerActive(false);
         ui_.setDisconnectTimerActive(false);
-        if (connection_) {
+        EncerrarProcesso();
+    }
+    return false;
+}
+
+// The connection is looked at before every cycle. One that the server dropped (a restart) shows it only now, so
+// a new one is tried at once; a server that is away is tried again at the next cycle.
+bool Monitor::databaseReady() {
+    const int attempts = connection_->isOpen() ? 2 : 1;
+    std::string firstFailure;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            connection_->open();
+            connection_->query("select 1 from rdb$database");
+            break;
+        } catch (const std::exception& error) {
             connection_->close();
+            if (attempt == attempts) {
+                noteDatabaseLost(error.what());
+                return false;
+            }
+            firstFailure = error.what();
         }
-        if (isNetworkError(error)) {
-            process_.setEndReason(std::string("conexão com o servidor perdida: ") + error.what(), false);
-            EncerrarProcesso();
-        }
-        // A tick or click that came during the failed cycle would publish again with the watch off.
-        pendingCycle_ = false;
-        pendingEmail_ = false;
-        pendingPublish_.reset();
-        // The monitor stays stopped until a button is used; the user must see why.
-        ui_.setObservationText(error.what());
+    }
+    if (databaseLost_ || !firstFailure.empty()) {
+        journal_.record({JournalKind::Mensagem, connection_->databaseName(), true,
+                         "conexão com o banco de dados restabelecida" +
+                             (databaseLost_ ? std::string() : " (a anterior fora perdida: " + firstFailure + ")")});
+        databaseLost_ = false;
+        ui_.setObservationText("");
+    }
+    return true;
+}
+
+void Monitor::noteDatabaseLost(const std::string& reason) {
+    connection_->close();
+    ui_.setObservationText("Sem conexão com o banco de dados " + connection_->databaseName() + ": " + reason +
+                           " Nova tentativa no próximo minuto.");
+    if (!databaseLost_) {
+        databaseLost_ = true;
+        journal_.record({JournalKind::Mensagem, connection_->databaseName(), false,
+                         "conexão com o servidor perdida: " + reason});
     }
 }
 
@@ -349,13 +494,15 @@ void Monitor::BitBtn2Click() {
 void Monitor::forceEmail() {
     try {
         jobs_->ProcessarAvisosVencimento();
+        stepFailures_.erase(JournalKind::Lembrete);
     } catch (const std::exception& error) {
+        noteStepFailure(JournalKind::Lembrete, "avisos de vencimento", error.what());
         showUnexpectedError(error);
     }
     resumeAfterButton();
 }
 
-// Publishing starts again; so does the watch on the flag, which a failed cycle had switched off.
+// Publishing starts again after the button's work.
 void Monitor::resumeAfterButton() {
     ui_.setCycleTimerActive(true);
     ui_.setDisconnectTimerActive(true);

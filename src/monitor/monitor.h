@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 namespace velmora {
 
 class Clock;
+class InstanceLock;
 class LockRefresher;
 class MonitorUi;
 class ProcessControl;
@@ -75,18 +77,26 @@ public:
     PublicationOutcomes& outcomes() override { return outcomes_; }
 
     bool connected() const { return connection_ != nullptr; }
-    // The end of the program after its message loop: recorded in the journal, then the process goes.
-    [[noreturn]] void endProgram() { process_.endProcess(); }
+    // The end of the program after its message loop: the lock this run wrote goes, the end is recorded in the
+    // journal, then the process goes.
+    [[noreturn]] void endProgram();
     // The program uploads to the account it was built with; tests bring a server of their own.
     void setSurveyAccount(SurveyAccount account) { surveyAccount_ = std::move(account); }
 
 private:
     [[noreturn]] void EncerrarProcesso();
+    [[noreturn]] void failStart(const std::string& message, bool tell);
+    void releaseLock();
     void tellJournalFailure();
-    void checkInstanceLock();
+    bool takeInstanceLock();
     [[noreturn]] void disconnect();
     void resumeAfterButton();
     void runCycle();
+    bool lockStillOwn();
+    bool databaseReady();
+    void noteDatabaseLost(const std::string& reason);
+    bool runStep(void (MonitorJobs::*step)(), JournalKind kind, const char* subject);
+    void noteStepFailure(JournalKind kind, const char* subject, const std::string& reason);
     void publishNow(int reportId);
     void forceEmail();
     void servePending();
@@ -103,11 +113,16 @@ private:
     std::unique_ptr<FtpClient> ftp_ = std::make_unique<FtpClient>();
     SurveyAccount surveyAccount_ = defaultSurveyAccount();
     std::unique_ptr<MonitorJobs> jobs_;
+    std::unique_ptr<InstanceLock> lock_;  // only once this run wrote it
     std::unique_ptr<LockRefresher> lockRefresher_;
     std::string lockNotice_;  // told in "Observações:" once start-up is through
     std::string versionText_;
     PublicationOutcomes outcomes_;
-    bool anotherMonitorRuns_ = false;  // start-up found a fresh lock and goes on only to its end
+    // Each told once until it changes or passes: the journal must not fill with the same line every minute.
+    bool lockUnproven_ = false;
+    bool databaseLost_ = false;
+    std::map<JournalKind, std::string> stepFailures_;
+    std::string flagProblem_;
 
     bool running_ = false;
     bool checkingFlag_ = false;  // also while a message box of that check is open

@@ -33,7 +33,7 @@ public:
     }
     void requestQuit() override { process_.requestQuit(); }
     [[noreturn]] void endProcess() override {
-        process_.endProcess();
+        process_.endProcess(0);  // the updater takes over: an end as planned
         std::abort();  // endProcess never comes back
     }
 

@@ -15,6 +15,7 @@
 #include "monitor/failure_notice.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
+#include "monitor/network_error.h"
 #include "monitor/publication_outcomes.h"
 #include "monitor/publication_schedule.h"
 #include "monitor/run_journal.h"
@@ -118,6 +119,9 @@ void PublicationPass::PublicarRelatorios() {
                 noteFailure(id, name, result.target, result.error);
             }
         } catch (const std::exception& error) {
+            if (isNetworkError(error)) {
+                throw;  // not this report's fault: the monitor tells the lost connection once, and it stays due
+            }
             ui.setObservationText(error.what());
             noteFailure(id, name, "", error.what());
             continue;

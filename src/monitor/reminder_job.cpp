@@ -1,7 +1,6 @@
 #include "monitor/reminder_job.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "monitor/monitor_services.h"
@@ -28,13 +27,9 @@ private:
 
 void ReminderJob::ProcessarAvisosVencimento() {
     WindowReminderView view(services_);
-    std::optional<int> written;
-    try {
-        written = ReminderRun(services_.database(), services_.clock(), view).ProcessarAvisosVencimento();
-    } catch (const std::exception& error) {
-        services_.journal().record({JournalKind::Lembrete, "avisos de vencimento", false, error.what()});
-        throw;
-    }
+    // A failure reaches the monitor, which journals it once until it changes.
+    const std::optional<int> written =
+        ReminderRun(services_.database(), services_.clock(), view).ProcessarAvisosVencimento();
     if (written) {
         services_.journal().record({JournalKind::Lembrete, "avisos de vencimento", true,
                                     std::to_string(*written) + (*written == 1 ? " mensagem" : " mensagens")});

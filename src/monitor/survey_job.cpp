@@ -1,5 +1,8 @@
 #include "monitor/survey_job.h"
 
+#include <stdexcept>
+#include <utility>
+
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
 #include "monitor/monitor_ui.h"
@@ -20,7 +23,14 @@ public:
     void setProcessingText(const std::string& text) override { services_.ui().setProcessingText(text); }
     void setObservationText(const std::string& text) override { services_.ui().setObservationText(text); }
     void processPendingEvents() override { services_.ui().processPendingEvents(); }
-    std::string ObterPastaDadosServidor() override { return services_.settings().ObterPastaDadosServidor(); }
+    // A data folder lost while the monitor runs fails this step only; the next minute looks again.
+    std::string ObterPastaDadosServidor() override {
+        ErpSettings::DataFolder folder = services_.settings().locateServerDataFolder();
+        if (!folder.problem.empty()) {
+            throw std::runtime_error(folder.problem);
+        }
+        return std::move(folder.path);
+    }
     std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) override {
         return velmora::ObterTamanhoArquivo(file);
     }

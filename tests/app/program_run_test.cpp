@@ -145,18 +145,47 @@ TEST_F(ProgramRun, ASecondStartEndsByItselfAndLeavesTheFirstOnesLock) {
     EXPECT_EQ(ends[0].detail.rfind("outro monitor em execução", 0), 0u) << ends[0].detail;
 }
 
-// There is no notification area offscreen, and the window only minimises: the end must not depend on either.
-TEST_F(ProgramRun, AServerIniThatDisappearsEndsTheProgramKeepingTheLock) {
+// A share that goes away for a while takes the server INI with it: told once, the program waits for it, and the
+// flag still ends it once the share is back.
+TEST_F(ProgramRun, AServerIniThatGoesAwayIsToldOnceAndTheProgramWaitsForIt) {
     auto program = start();
     ASSERT_TRUE(waitUntil([&] { return test::readBytes(output).find("DORMINDO") != std::string::npos; })) << test::readBytes(output);
 
+    const std::string message = "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa";
+    const auto told = [&] {
+        const std::string text = test::readBytes(output);
+        int count = 0;
+        for (auto at = text.find(message); at != std::string::npos; at = text.find(message, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
     fs::remove(erp.serverIni());
+    ASSERT_TRUE(waitUntil([&] { return told() > 0; })) << test::readBytes(output);
+    EXPECT_FALSE(program->waitFor(12s).has_value()) << "still running two ticks of the watch later";
+    EXPECT_EQ(told(), 1);
+
+    erp.writeServerIni("", erp.dataFolderText(), erp.databaseFile().filename().string());
+    std::ofstream(erp.flagFile()) << "DESCONECTAR\r\n";
     const auto status = program->waitFor(60s);
     ASSERT_TRUE(status.has_value()) << test::readBytes(output);
     EXPECT_EQ(*status, 0);
-    EXPECT_NE(test::readBytes(output).find("Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"),
-              std::string::npos);
-    EXPECT_TRUE(fs::exists(erp.lockFile()));
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+}
+
+// Nothing may stay running idle after a start that cannot go on, nor its lock refuse the start after the fix; the
+// failure status lets a service manager start it again.
+TEST_F(ProgramRun, AStartWithoutItsDatabaseEndsByItselfAsAFailureAndLeavesNoLock) {
+    erp.writeServerIni("", erp.dataFolderText(), "missing.fdb");
+    auto program = start();
+    const auto status = program->waitFor(120s);
+    ASSERT_TRUE(status.has_value()) << test::readBytes(output);
+    EXPECT_EQ(*status, 1);
+    EXPECT_FALSE(fs::exists(erp.lockFile()));
+    const auto ends = test::journalLines(erp.dataFolder() / "velmoraMonitorPublicacao.log", "FIM");
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].result, "FALHA");
+    EXPECT_EQ(ends[0].detail.rfind("Sem conexão com o banco de dados", 0), 0u) << ends[0].detail;
 }
 
 // Nobody clicks OK on an unattended machine; the watch goes on behind its box.

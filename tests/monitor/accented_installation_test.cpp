@@ -26,9 +26,7 @@ TEST(AccentedInstallation, StartsAndRunsACycleWithIniFilesInEitherEncoding) {
         EXPECT_EQ(h.ui.statusWord, "DORMINDO");
         EXPECT_TRUE(h.ui.messageBoxes.empty());
 
-        std::ifstream lock(h.erp.lockFile(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(lock), std::istreambuf_iterator<char>()};
-        EXPECT_EQ(bytes, utf8ToWindows1252("Este arquivo indica que o monitor " + h.erp.programPath().string() +
+        EXPECT_EQ(test::lockFirstLine(h.erp.lockFile()), utf8ToWindows1252("Este arquivo indica que o monitor " + h.erp.programPath().string() +
                                            " está em execução.") + "\r\n");
 
         h.monitor->Timer1Timer();

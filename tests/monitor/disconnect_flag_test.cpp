@@ -62,10 +62,36 @@ TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
     EXPECT_NO_THROW(h.monitor->Timer2Timer());
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
-    EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi possível acessar a pasta Dados no Servidor.");
+    EXPECT_EQ(h.ui.messageBoxes[0].text.rfind("Não foi possível acessar a pasta Dados no Servidor. Não foi possível ler o "
+                                              "arquivo " + h.erp.flagFile().string() + ": ", 0),
+              0u)
+        << h.ui.messageBoxes[0].text;
     EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Error);
+
+    // Every 5 seconds for as long as it lasts: told once, not once a tick.
+    h.ui.onMessageBox = nullptr;
+    for (int tick = 0; tick < 5; ++tick) {
+        h.monitor->Timer2Timer();
+    }
+    EXPECT_EQ(h.ui.messageBoxes.size(), 1u);
+    // Mended, then broken again: told again.
+    fs::remove(h.erp.flagFile());
+    h.monitor->Timer2Timer();
+    fs::create_directory(h.erp.flagFile());
+    h.monitor->Timer2Timer();
+    EXPECT_EQ(h.ui.messageBoxes.size(), 2u);
     EXPECT_EQ(h.process.endCount, 0);
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+}
+
+// Only the first line counts, so only the start of the file is read, whatever its size.
+TEST(DisconnectFlag, AHugeFlagFileIsReadNoFurtherThanItsStart) {
+    MonitorHarness h;
+    h.monitor->FormCreate();
+    std::ofstream(h.erp.flagFile(), std::ios::binary) << "DESCONECTAR\r\n";
+    fs::resize_file(h.erp.flagFile(), std::uintmax_t{64} << 30);  // sparse: 64 GB that take no room
+    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }
 
 // Nobody may be there to close the box: the watch goes on reading the flag behind it.
@@ -87,7 +113,9 @@ TEST(DisconnectFlag, TheFlagEndsTheMonitorWhileTheWatchsBoxIsOpen) {
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }
 
-TEST(DisconnectFlag, AServerIniThatDisappearsEndsTheMonitorAlsoWhileABoxIsOpen) {
+// A share that goes away for a while (the server INI with it) is told once; the monitor waits for it rather than
+// ending, and the flag still ends it once the share is back.
+TEST(DisconnectFlag, AServerIniThatGoesAwayIsToldOnceAndTheMonitorWaitsForIt) {
     MonitorHarness h;
     h.monitor->FormCreate();
     fs::remove(h.erp.serverIni());
@@ -97,10 +125,18 @@ TEST(DisconnectFlag, AServerIniThatDisappearsEndsTheMonitorAlsoWhileABoxIsOpen) 
         }
     };
     EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    }
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa");
-    EXPECT_EQ(h.process.quitRequests, 2) << "asked by the tick behind the box too, so the end does not wait for it";
+    EXPECT_EQ(h.process.quitRequests, 0);
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+
+    h.erp.writeServerIni("", h.erp.dataFolderText(), h.erp.databaseFile().filename().string());
+    std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
+    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }
 
 TEST(DisconnectFlag, TheFlagEndsTheMonitorInTheMiddleOfAPass) {

@@ -55,18 +55,18 @@ TEST_F(ErpSettingsTest, TheErp4IniWinsWhenTheErp4ProgramIsInstalled) {
     EXPECT_EQ(settings.LerCaminhoBancoDados(), "/erp4/quatro.fdb");
 }
 
-TEST_F(ErpSettingsTest, AMissingServerIniEndsTheProgramWhenReadingTheConnection) {
+TEST_F(ErpSettingsTest, AMissingServerIniIsToldAndStopsTheStartWhenReadingTheConnection) {
     fs::remove(erp.serverIni());
-    EXPECT_THROW(settings.LerCaminhoBancoDados(), ProcessEnded);
+    EXPECT_THROW(settings.LerCaminhoBancoDados(), SettingsMissing);
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].title, "Aviso do Sistema");
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização");
     EXPECT_EQ(ui.messageBoxes[0].icon, MessageIcon::Error);
 }
 
-TEST_F(ErpSettingsTest, AMissingErpIniEndsTheProgramWhenReadingTheConnection) {
+TEST_F(ErpSettingsTest, AMissingErpIniIsToldAndStopsTheStartWhenReadingTheConnection) {
     fs::remove(erp.erpIni());
-    EXPECT_THROW(settings.ObterArquivoIniServidor(), ProcessEnded);
+    EXPECT_THROW(settings.ObterArquivoIniServidor(), SettingsMissing);
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização");
 }

@@ -10,7 +10,6 @@
 
 #include "common/utf8_path.h"
 #include "monitor/instance_lock.h"
-#include "support/file_bytes.h"
 #include "support/scratch_folder.h"
 
 namespace velmora {
@@ -29,9 +28,8 @@ void backdate(const fs::path& path, std::chrono::seconds age) {
 
 TEST(LockFreshness, TheAgeIsMeasuredAgainstTheFoldersOwnClockAndLeavesNothingBehind) {
     ScratchFolder folder;
-    const std::string dados = utf8Text(folder.path()) + kSeparator;
-    CriarArquivoTrava(kSeparator + "erp" + kSeparator + "velmoraMonitorPublicacao", dados);
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
+    InstanceLock(lock, kSeparator + "erp" + kSeparator + "velmoraMonitorPublicacao").create();
 
     const auto fresh = lockFileAge(lock);
     ASSERT_TRUE(fresh.has_value());
@@ -60,30 +58,14 @@ TEST(LockFreshness, AFolderThatCannotTakeAProbeGivesNoAge) {
     EXPECT_FALSE(lockFileAge(lock).has_value()) << "a probe that could not be written tells nothing";
 }
 
-TEST(LockFreshness, RefreshingKeepsTheBytesAndNeverCreatesALock) {
-    ScratchFolder folder;
-    const std::string dados = utf8Text(folder.path()) + kSeparator;
-    CriarArquivoTrava(kSeparator + "Gestão" + kSeparator + "velmoraMonitorPublicacao", dados);
-    const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
-    const std::string before = test::readBytes(lock);
-    backdate(lock, 1h);
-
-    EXPECT_TRUE(refreshLockFile(lock));
-    EXPECT_EQ(test::readBytes(lock), before);
-    EXPECT_LE(*lockFileAge(lock), 60s);
-
-    fs::remove(lock);
-    EXPECT_FALSE(refreshLockFile(lock));
-    EXPECT_FALSE(fs::exists(lock)) << "a lock removed on the way out stays removed";
-}
-
 TEST(LockFreshness, TheRefresherKeepsALockFreshUntilItGoes) {
     ScratchFolder folder;
     const fs::path lock = folder / "velmoraMonitorPublicacao.lock";
-    std::ofstream(lock) << "lock";
+    InstanceLock instanceLock(lock, kSeparator + "Gestão" + kSeparator + "velmoraMonitorPublicacao");
+    ASSERT_TRUE(instanceLock.create());
     backdate(lock, 1h);
     {
-        const LockRefresher refresher(lock, 10ms);
+        const LockRefresher refresher(instanceLock, 10ms);
         const auto deadline = std::chrono::steady_clock::now() + 30s;  // only keeps a broken build from hanging
         while (*lockFileAge(lock) > 60s && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);

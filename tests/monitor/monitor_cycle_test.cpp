@@ -6,6 +6,7 @@
 
 #include "common/database_error.h"
 #include "monitor_harness.h"
+#include "support/journal_lines.h"
 
 namespace velmora {
 namespace {
@@ -48,7 +49,9 @@ TEST(MonitorCycle, ThePublicationPassWalksTheActiveReportsAndEndsAsleep) {
     EXPECT_TRUE(h.ui.cycleTimer);
 }
 
-TEST(MonitorCycle, NetworkErrorsOfAnyStepEndTheProgramAndKeepTheLock) {
+// A lost connection ends the cycle, is journaled once, and the next cycle attaches again; the monitor never
+// ends or stops its timers for it.
+TEST(MonitorCycle, ALostConnectionInAnyStepIsToldOnceAndTheNextCycleAttachesAgain) {
     const std::vector<std::pair<std::string, DatabaseError>> cases = {
         {"publicar", DatabaseError("Unable to complete network request to host \"srv\".")},
         {"avisos", DatabaseError("Error reading data from the connection.")},
@@ -60,20 +63,72 @@ TEST(MonitorCycle, NetworkErrorsOfAnyStepEndTheProgramAndKeepTheLock) {
     for (const auto& [step, error] : cases) {
         MonitorHarness h(true);
         h.monitor->FormCreate();
+        bool failed = false;
         h.jobs->onStep = [&, failing = step](const std::string& current) {
-            if (current == failing) {
+            if (current == failing && !failed) {
+                failed = true;
                 throw error;
             }
         };
-        EXPECT_THROW(h.monitor->Timer1Timer(), ProcessEnded) << error.what();
-        EXPECT_TRUE(fs::exists(h.erp.lockFile()));
-        EXPECT_FALSE(h.ui.cycleTimer);
-        EXPECT_FALSE(h.ui.disconnectTimer);
+        h.monitor->Timer1Timer();
+        EXPECT_EQ(h.process.endCount, 0) << error.what();
+        EXPECT_TRUE(h.ui.cycleTimer);
+        EXPECT_TRUE(h.ui.disconnectTimer);
         EXPECT_TRUE(h.ui.messageBoxes.empty());
+        EXPECT_EQ(h.ui.observationText.rfind("Sem conexão com o banco de dados", 0), 0u) << h.ui.observationText;
+        EXPECT_NE(std::find(h.jobs->log.begin(), h.jobs->log.end(), step), h.jobs->log.end());
+        EXPECT_EQ(h.jobs->log.back(), step) << "the cycle ends at the lost connection";
+
+        h.jobs->log.clear();
+        h.monitor->Timer1Timer();
+        EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas"})) << error.what();
+        EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+
+        h.monitor.reset();  // writes the journal out
+        const auto lines = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "MENSAGEM");
+        ASSERT_EQ(lines.size(), 2u) << error.what();
+        EXPECT_EQ(lines[0].result, "FALHA");
+        EXPECT_EQ(lines[0].detail.rfind("conexão com o servidor perdida: ", 0), 0u) << lines[0].detail;
+        EXPECT_EQ(lines[1].result, "OK");
+        EXPECT_EQ(lines[1].detail, "conexão com o banco de dados restabelecida");
     }
 }
 
-TEST(MonitorCycle, OtherErrorsStopBothTimersAndShowTheirTextWithoutABox) {
+// A step that fails (a full outbox, a missing folder) is shown and journaled once while it keeps failing; the
+// other steps still run, both timers stay on and every minute tries again.
+TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
+    MonitorHarness h(true);
+    h.monitor->FormCreate();
+    std::string failure = "Não foi possível gravar o arquivo aviso.txt: não há espaço livre no disco";
+    h.jobs->onStep = [&](const std::string& step) {
+        if (step == "avisos" && !failure.empty()) {
+            throw std::runtime_error(failure);
+        }
+    };
+    for (int minute = 0; minute < 3; ++minute) {
+        h.monitor->Timer1Timer();
+    }
+    EXPECT_EQ(h.jobs->log.size(), 9u) << "every step of every minute ran";
+    EXPECT_EQ(h.ui.observationText, failure);
+    EXPECT_TRUE(h.ui.cycleTimer);
+    EXPECT_TRUE(h.ui.disconnectTimer);
+    EXPECT_TRUE(h.ui.messageBoxes.empty());
+    EXPECT_EQ(h.process.endCount, 0);
+
+    failure.clear();
+    h.monitor->Timer1Timer();  // room again
+    failure = "Não foi possível gravar o arquivo aviso.txt: não há espaço livre no disco";
+    h.monitor->Timer1Timer();  // and full again: told again
+
+    h.monitor.reset();
+    const auto lines = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "LEMBRETE");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].subject, "avisos de vencimento");
+    EXPECT_EQ(lines[0].result, "FALHA");
+    EXPECT_EQ(lines[0].detail, failure);
+}
+
+TEST(MonitorCycle, ADatabaseErrorThatIsNotALostConnectionFailsItsStepOnly) {
     MonitorHarness h;
     h.monitor->FormCreate();
     h.erp.connect()->execute("drop table tab_relatorio");
@@ -81,65 +136,32 @@ TEST(MonitorCycle, OtherErrorsStopBothTimersAndShowTheirTextWithoutABox) {
     h.monitor->Timer1Timer();
 
     EXPECT_EQ(h.process.endCount, 0);
-    EXPECT_FALSE(h.ui.cycleTimer);
-    EXPECT_FALSE(h.ui.disconnectTimer);
-    EXPECT_TRUE(h.ui.messageBoxes.empty());
-    EXPECT_NE(h.ui.observationText.find("TAB_RELATORIO"), std::string::npos) << h.ui.observationText;
-    EXPECT_FALSE(h.monitor->database().isOpen()) << "the connection is closed after a handled error";
-    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
-
-    // A button brings the cycle back, with the watch on the flag, and the next statement opens the connection.
-    h.ui.selectedId = 0;
-    h.monitor->btnPublicarClick();
     EXPECT_TRUE(h.ui.cycleTimer);
     EXPECT_TRUE(h.ui.disconnectTimer);
-    EXPECT_EQ(h.monitor->database().query("select 1 from rdb$database").rowCount(), 1u);
+    EXPECT_TRUE(h.ui.messageBoxes.empty());
+    EXPECT_TRUE(h.monitor->database().isOpen());
+    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
 }
 
-// Served after a failed cycle, a waiting tick or click would publish again with the flag no longer watched.
-TEST(MonitorCycle, WhatWaitedDuringACycleThatFailedIsDropped) {
+// A tick or click that came during a failing cycle is served after it, as after any other.
+TEST(MonitorCycle, WhatWaitedDuringACycleThatFailedIsServedAfterIt) {
     MonitorHarness h(true);
     h.monitor->FormCreate();
     h.ui.selectedId = 7;
+    bool first = true;
     h.jobs->onStep = [&](const std::string& step) {
-        if (step == "avisos") {
-            h.monitor->Timer1Timer();
+        if (step == "avisos" && first) {
+            first = false;
             h.monitor->btnPublicarClick();
             h.monitor->BitBtn2Click();
             throw std::runtime_error("arquivo de modelo ausente");
         }
     };
     h.monitor->Timer1Timer();
-    EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos"}));
-    EXPECT_FALSE(h.ui.cycleTimer);
-    EXPECT_FALSE(h.ui.disconnectTimer);
-    EXPECT_EQ(h.ui.observationText, "arquivo de modelo ausente");
-
-    // Nothing of it comes back with the next tick of any timer either.
-    h.jobs->onStep = nullptr;
-    h.monitor->Timer2Timer();
-    EXPECT_EQ(h.jobs->log.size(), 2u);
-}
-
-TEST(MonitorCycle, ATickThatWaitedDuringACycleThatFailedStartsNoPass) {
-    MonitorHarness h;
-    auto db = h.erp.connect();
-    db->execute("delete from tab_relatorio");
-    db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo, tp_publicacao) values (1, 'Vendas', 'S', 1)");
-    db->execute("alter table tab_parametro drop hr_enviar_email_vencto");  // the reminder step fails
-    db.reset();
-    h.monitor->FormCreate();
-    h.ui.onPendingEvents = [&] { h.monitor->Timer1Timer(); };  // the minute runs out inside the pass
-
-    h.monitor->Timer1Timer();
-
-    EXPECT_EQ(std::count(h.ui.observationHistory.begin(), h.ui.observationHistory.end(),
-                         "Faltou informar a pasta para salvar o arquivo"),
-              1)
-        << "one pass only";
-    EXPECT_NE(h.ui.observationText.find("HR_ENVIAR_EMAIL_VENCTO"), std::string::npos) << h.ui.observationText;
-    EXPECT_FALSE(h.ui.cycleTimer);
-    EXPECT_FALSE(h.ui.disconnectTimer);
+    EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas", "agendar 7", "publicar",
+                                                     "avisos"}));
+    EXPECT_TRUE(h.ui.cycleTimer);
+    EXPECT_TRUE(h.ui.disconnectTimer);
 }
 
 TEST(MonitorCycle, ATickDuringARunIsServedAfterItNotInsideIt) {

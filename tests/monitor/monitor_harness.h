@@ -10,6 +10,7 @@
 #include "monitor/recording_ui.h"
 #include "support/erp_installation.h"
 #include "support/fake_clock.h"
+#include "support/file_bytes.h"
 #include "support/update_folder.h"
 #include "update/process_launcher.h"
 #include "update/update_check.h"
@@ -35,6 +36,13 @@ private:
         }
     }
 };
+
+// The ERP's line of a lock file (the first), as the bytes it was written with.
+inline std::string lockFirstLine(const std::filesystem::path& lockFile) {
+    const std::string bytes = readBytes(lockFile);
+    const auto end = bytes.find("\r\n");
+    return end == std::string::npos ? bytes : bytes.substr(0, end + 2);
+}
 
 // A monitor over a throwaway ERP installation, with a recording window, process and clock.
 struct MonitorHarness {

@@ -5,8 +5,11 @@
 #include <iterator>
 #include <regex>
 
+#include "data_share.h"
 #include "monitor_harness.h"
 #include "support/file_bytes.h"
+#include "support/journal_lines.h"
+#include "support/scratch_folder.h"
 
 namespace velmora {
 namespace {
@@ -24,8 +27,8 @@ TEST(MonitorStartup, StartsConnectedAsleepAndHidden) {
     EXPECT_TRUE(h.ui.trayIconShown);
     EXPECT_TRUE(std::regex_match(h.ui.versionText, std::regex(R"(Versão: \d\d/\d\d/\d{4} \d\d:\d\d)"))) << h.ui.versionText;
     EXPECT_EQ(h.ui.activeSinceText, "Ativo desde: 10/12/2026 09:30:00");
-    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
-                                               " est\xE1 em execu\xE7\xE3o.\r\n");
+    EXPECT_EQ(test::lockFirstLine(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
+                                                     " est\xE1 em execu\xE7\xE3o.\r\n");
     ASSERT_TRUE(h.monitor->connected());
     EXPECT_TRUE(h.monitor->database().isOpen());
     EXPECT_EQ(h.update.serverIniPath(), h.erp.serverIni().string());
@@ -52,7 +55,7 @@ TEST(MonitorStartup, VersionLabelShowsTheProgramFilesTimeToTheMinute) {
     EXPECT_EQ(h.ui.versionText, expected);
 }
 
-TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsLaterKeepingTheLock) {
+TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsWithoutTouchingTheDatabaseOrTheLock) {
     MonitorHarness h;
     std::ofstream(h.erp.lockFile()) << "lock of the other monitor";
     h.monitor->FormCreate();
@@ -63,11 +66,12 @@ TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsLaterKeepingTheLock) {
     EXPECT_FALSE(h.ui.genericMessageConfirmation);
     EXPECT_TRUE(h.ui.genericMessageClosesByItself);
     EXPECT_EQ(h.process.quitRequests, 1);
-    EXPECT_EQ(h.process.endCount, 0);
+    EXPECT_FALSE(h.monitor->connected());
+    EXPECT_FALSE(h.ui.cycleTimer);
+
+    EXPECT_THROW(h.monitor->endProgram(), ProcessEnded);
+    EXPECT_EQ(h.process.lastExitStatus, 0) << "a refusal is no failure";
     EXPECT_EQ(test::readBytes(h.erp.lockFile()), "lock of the other monitor");
-    // The end is deferred: start-up still connects and finishes.
-    EXPECT_TRUE(h.monitor->connected());
-    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
 }
 
 // A crash, a power cut or a lost server leaves the lock behind; nobody refreshes it any more.
@@ -79,8 +83,8 @@ TEST(MonitorStartup, ALockNotRefreshedForFiveMinutesIsTakenOverAndSaidSo) {
 
     EXPECT_TRUE(h.ui.genericMessages.empty());
     EXPECT_EQ(h.process.quitRequests, 0);
-    EXPECT_EQ(test::readBytes(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
-                                               " est\xE1 em execu\xE7\xE3o.\r\n");
+    EXPECT_EQ(test::lockFirstLine(h.erp.lockFile()), "Este arquivo indica que o monitor " + h.erp.programPath().string() +
+                                                     " est\xE1 em execu\xE7\xE3o.\r\n");
     EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(h.erp.lockFile()), std::chrono::minutes(1));
     EXPECT_EQ(h.ui.observationText, "O arquivo de trava " + h.erp.lockFile().string() +
                                         " estava sem atualização havia 7 minutos e foi assumido por este monitor.");
@@ -101,41 +105,72 @@ TEST(MonitorStartup, ALockRefreshedWithinFiveMinutesStillRefusesTheStart) {
     EXPECT_EQ(fs::last_write_time(h.erp.lockFile()), written);
 }
 
-TEST(MonitorStartup, AMissingServerIniTellsTwiceAndEndsWithoutRemovingTheLock) {
-    MonitorHarness h;
-    fs::remove(h.erp.serverIni());
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+// Settings that lead nowhere: told once, and no lock goes anywhere (not into the current folder either).
+TEST(MonitorStartup, SettingsThatLeadToNoDataFolderAreToldAndTheStartEndsAsAFailure) {
+    const struct {
+        const char* name;
+        bool removeErpIni;
+        const char* message;
+    } cases[] = {
+        {"no server INI", false, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa"},
+        {"no ERP INI, no Dados folder", true, "Não foi encontrado a pasta Dados no servidor"},
+    };
+    for (const auto& c : cases) {
+        MonitorHarness h;
+        fs::remove(h.erp.serverIni());
+        if (c.removeErpIni) {
+            fs::remove(h.erp.erpIni());
+        }
+        const fs::path before = fs::current_path();
+        ScratchFolder working;
+        fs::current_path(working.path());
+        h.monitor->FormCreate();
+        fs::current_path(before);
 
-    ASSERT_EQ(h.ui.messageBoxes.size(), 2u);
-    EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa");
-    EXPECT_EQ(h.ui.messageBoxes[1].text, "Não foi encontrado o arquivo de inicialização");
-    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
-    EXPECT_FALSE(h.ui.cycleTimer);
+        ASSERT_EQ(h.ui.messageBoxes.size(), 1u) << c.name;
+        EXPECT_EQ(h.ui.messageBoxes[0].text, c.message);
+        EXPECT_EQ(h.process.quitRequests, 1) << c.name;
+        EXPECT_FALSE(h.monitor->connected()) << c.name;
+        EXPECT_FALSE(h.ui.cycleTimer) << c.name;
+        EXPECT_THROW(h.monitor->endProgram(), ProcessEnded);
+        EXPECT_EQ(h.process.lastExitStatus, kFailedEndStatus) << c.name;
+        EXPECT_FALSE(fs::exists(h.erp.lockFile())) << c.name;
+        EXPECT_TRUE(fs::is_empty(working.path())) << c.name << ": nothing in the current folder";
+    }
 }
 
-TEST(MonitorStartup, AFailingTestConnectionEndsTheProgramSilently) {
+// A start that cannot go on tells why in a notice that closes by itself, removes the lock it wrote and ends as a
+// failure; nothing stays running idle.
+TEST(MonitorStartup, AStartThatCannotAttachOrCheckForUpdatesEndsAsAFailureWithoutItsLock) {
     MonitorHarness h;
     h.erp.writeServerIni("", h.erp.dataFolderText(), "missing.fdb");
     EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
-    EXPECT_TRUE(h.ui.messageBoxes.empty());
-    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+    ASSERT_EQ(h.ui.closingNotices.size(), 1u);
+    EXPECT_EQ(h.ui.closingNotices[0].first.rfind("Sem conexão com o banco de dados " + h.erp.dataFolderText() +
+                                                  "missing.fdb: ", 0),
+              0u)
+        << h.ui.closingNotices[0].first;
+    EXPECT_EQ(h.process.lastExitStatus, kFailedEndStatus);
+    EXPECT_FALSE(fs::exists(h.erp.lockFile())) << "a start fixed within five minutes must not be refused";
+    EXPECT_FALSE(h.ui.cycleTimer);
 }
 
-TEST(MonitorStartup, AnErrorInsideStartUpIsShownAndLeavesTheCycleOff) {
+TEST(MonitorStartup, ALockThatCannotBeWrittenEndsTheStartAsAFailureAndLeavesNoEmptyLock) {
     MonitorHarness h;
-    fs::remove(h.erp.erpIni());  // no ERP INI and no Dados folder beside the program: the lock cannot be written
-    h.ui.visible = false;
-    h.monitor->FormCreate();
+    test::DataShare share(h.erp);
+    if (share.skipReason()) {
+        GTEST_SKIP() << *share.skipReason();
+    }
+    const fs::path lock = share.lockFile();
+    share.disk.fillLeaving(0);
 
-    ASSERT_EQ(h.ui.messageBoxes.size(), 2u);
-    EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi encontrado a pasta Dados no servidor");
-    EXPECT_EQ(h.ui.messageBoxes[1].title, "velmora Monitor Publicação");
-    EXPECT_EQ(h.ui.messageBoxes[1].icon, MessageIcon::Error);
-    EXPECT_NE(h.ui.messageBoxes[1].text.find("Dados"), std::string::npos) << h.ui.messageBoxes[1].text;
-    EXPECT_EQ(h.process.quitRequests, 1);
-    EXPECT_FALSE(h.ui.cycleTimer);
-    EXPECT_TRUE(h.ui.disconnectTimer);
-    EXPECT_TRUE(h.ui.trayIconShown);
+    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    ASSERT_EQ(h.ui.closingNotices.size(), 1u);
+    EXPECT_NE(h.ui.closingNotices[0].first.find("não há espaço livre no disco"), std::string::npos)
+        << h.ui.closingNotices[0].first;
+    EXPECT_EQ(h.process.lastExitStatus, kFailedEndStatus);
+    EXPECT_FALSE(fs::exists(lock));
+    EXPECT_FALSE(h.monitor->connected());
 }
 
 TEST(MonitorStartup, SairClosesRemovesTheLockAndEnds) {
@@ -145,7 +180,31 @@ TEST(MonitorStartup, SairClosesRemovesTheLockAndEnds) {
     EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
     EXPECT_FALSE(h.monitor->connected());
+    EXPECT_FALSE(h.ui.cycleTimer);
+    EXPECT_FALSE(h.ui.disconnectTimer);
     EXPECT_GT(h.ui.pendingEventRounds, 0);
+    EXPECT_EQ(h.process.lastExitStatus, 0);
+}
+
+TEST(MonitorStartup, AnEndOnAShareTurnedReadOnlySaysThatTheLockStayed) {
+    MonitorHarness h;
+    test::DataShare share(h.erp);
+    if (share.skipReason()) {
+        GTEST_SKIP() << *share.skipReason();
+    }
+    h.monitor->FormCreate();
+    share.disk.setReadOnly(true);
+    EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
+    share.disk.setReadOnly(false);
+    h.monitor.reset();  // the journal, on the same share, gets its last lines once it can
+
+    const auto lines = test::journalLines(share.journalFile());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().kind, "FIM");
+    EXPECT_NE(lines.back().detail.find("Sair; Não foi possível excluir o arquivo " +
+                                       share.lockFile().string()),
+              std::string::npos)
+        << lines.back().detail;
 }
 
 TEST(MonitorStartup, WindowOpensFromTheMenuAndHidesOnMinimise) {

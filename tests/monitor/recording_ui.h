@@ -107,13 +107,15 @@ struct ProcessEnded {};
 
 class RecordingProcess final : public ProcessControl {
 public:
-    [[noreturn]] void endProcess() override {
+    [[noreturn]] void endProcess(int exitStatus) override {
         ++endCount;
+        lastExitStatus = exitStatus;
         throw ProcessEnded{};
     }
     void requestQuit() override { ++quitRequests; }
 
     int endCount = 0;
+    int lastExitStatus = -1;
     int quitRequests = 0;
 };
 

@@ -39,15 +39,13 @@ TEST(UpdateAtStartUp, HalfPresentVersionColumnsStopStartUpWithTheDatabaseError) 
     for (const char* present : {"versao_erp varchar(30)", "script_rodado integer"}) {
         MonitorHarness h;
         h.erp.connect()->execute(std::string("alter table tab_parametro add ") + present);
-        h.monitor->FormCreate();
+        EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
 
-        ASSERT_EQ(h.ui.messageBoxes.size(), 1u) << present;
-        EXPECT_EQ(h.ui.messageBoxes[0].title, "velmora Monitor Publicação");
-        EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Error);
-        EXPECT_FALSE(h.ui.messageBoxes[0].text.empty());
+        ASSERT_EQ(h.ui.closingNotices.size(), 1u) << present;
+        EXPECT_FALSE(h.ui.closingNotices[0].first.empty());
         EXPECT_FALSE(h.ui.cycleTimer) << "start-up stopped before the cycle was switched on";
-        EXPECT_EQ(h.process.endCount, 0);
-        EXPECT_EQ(h.process.quitRequests, 0);
+        EXPECT_EQ(h.process.lastExitStatus, kFailedEndStatus);
+        EXPECT_FALSE(fs::exists(h.erp.lockFile()));
     }
 }
 
@@ -77,13 +75,20 @@ TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
                                "\n@AvelmoraMonitorPublicacao\n");
 }
 
-TEST(UpdateAtStartUp, ASecondStartThatHandsOverLeavesTheRunningMonitorsLock) {
+// On a terminal server every log-on starts the program: only the one that runs may start the updater.
+TEST(UpdateAtStartUp, ARefusedSecondStartNeitherUpdatesNorTouchesTheRunningMonitorsLock) {
     MonitorHarness h;
     std::ofstream(h.erp.lockFile()) << "lock of the running monitor";
     const fs::path update = test::updateFolderOf(h.erp);
     fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
 
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    h.monitor->FormCreate();
+    EXPECT_EQ(h.process.quitRequests, 1);
+    EXPECT_TRUE(h.ui.closingNotices.empty());
+    EXPECT_FALSE(h.monitor->connected()) << "no attachment for a start that is refused";
+    EXPECT_THROW(h.monitor->endProgram(), ProcessEnded);
+    EXPECT_EQ(h.process.lastExitStatus, 0);
+    EXPECT_FALSE(fs::exists(update / "updater-session.txt")) << "the updater was not started";
     ASSERT_TRUE(fs::exists(h.erp.lockFile()));
     std::ostringstream lock;
     lock << std::ifstream(h.erp.lockFile()).rdbuf();

@@ -43,6 +43,12 @@ void ErpInstallation::writeServerIni(const std::string& server, const std::strin
     writeIni(serverIni(), "[Database]\r\nServidor=" + server + "\r\npath=" + path + "\r\nname=" + name + "\r\n");
 }
 
+void ErpInstallation::useDataFolder(const fs::path& folder) const {
+    writeIni(folder / "velmora.ini",
+             "[Database]\r\nServidor=\r\npath=" + dataFolderText() + "\r\nname=" + databaseName_ + "\r\n");
+    writeErpIni((folder / "velmora.ini").string());
+}
+
 std::unique_ptr<Connection> ErpInstallation::connect() const {
     return std::make_unique<Connection>(ConnectionSettings{databaseFile().string(), "sysdba", "plorvatec"});
 }

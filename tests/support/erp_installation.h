@@ -34,6 +34,9 @@ public:
 
     void writeErpIni(const std::string& serverIniPath) const;
     void writeServerIni(const std::string& server, const std::string& path, const std::string& name) const;
+    // Moves the server data folder (server INI, lock, journal, flag) to `folder`, a share of the test's own; the
+    // database stays where it is.
+    void useDataFolder(const std::filesystem::path& folder) const;
 
     // A connection of the test's own to the installation's embedded database.
     std::unique_ptr<Connection> connect() const;

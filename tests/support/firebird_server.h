@@ -27,10 +27,13 @@ public:
 
     // Gone at once, like a server whose machine went down.
     void kill();
+    // Killed if it runs, then started again on the same port, as a service restarted for a backup or an update.
+    void restart();
 
 private:
     // Empty when the server started in `home` is usable, else why not.
     std::string start(const std::filesystem::path& home);
+    std::string launch();
     void configure() const;
     std::string waitUntilUsable() const;
     // Empty when a client attached to the server's own security database, else what the client said.
@@ -40,6 +43,7 @@ private:
     ScratchFolder folder_;
     std::filesystem::path home_;  // the current start's folder: configuration, security database, logs
     int port_ = 0;
+    int restarts_ = 0;
     std::unique_ptr<ChildProcess> process_;
 };
 

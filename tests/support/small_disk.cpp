@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 SmallDisk::SmallDisk(fs::path folder, std::uint64_t bytes) : folder_(std::move(folder)), filler_(folder_ / ".filler") {
     fs::create_directories(folder_);
-    const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
-    if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+    options_ = "size=" + std::to_string(bytes) + ",mode=0777";
+    if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options_.c_str()) != 0) {
         skipReason_ = "a small disk cannot be mounted here (" + std::string(std::strerror(errno)) +
                       "); it needs root";
         return;
@@ -55,6 +55,19 @@ void SmallDisk::fillLeaving(std::uint64_t bytes) {
         left -= static_cast<std::uint64_t>(written);
     }
     ::close(file);
+}
+
+void SmallDisk::setReadOnly(bool readOnly) {
+    // A file still open for writing makes the system refuse; the writers here open files only for a moment.
+    for (int attempt = 0;; ++attempt) {
+        if (::mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | (readOnly ? MS_RDONLY : 0), options_.c_str()) == 0) {
+            return;
+        }
+        if (errno != EBUSY || attempt == 200) {
+            throw std::runtime_error("cannot remount " + folder_.string() + ": " + std::strerror(errno));
+        }
+        ::usleep(10000);
+    }
 }
 
 void SmallDisk::removeFiller() {

@@ -23,12 +23,15 @@ public:
     // A file that takes all but `bytes` of the free space (to the page), or all of it with 0.
     void fillLeaving(std::uint64_t bytes);
     void removeFiller();
+    // As a share that turns read-only and back: every write is refused meanwhile, whoever asks (root too).
+    void setReadOnly(bool readOnly);
     // Descriptors of this process on files of the disk, deleted ones too: what a failed run left open.
     int openDescriptors() const;
 
 private:
     std::filesystem::path folder_;
     std::filesystem::path filler_;
+    std::string options_;
     std::optional<std::string> skipReason_;
     bool mounted_ = false;
 };
