@@ -55,6 +55,10 @@ std::string fileErrorReason(int errnoValue) {
         return "arquivos abertos demais";
     case EIO:
         return "erro de leitura ou gravação no dispositivo";
+    case ENOEXEC:
+        return "o arquivo não é um programa que este sistema possa executar";
+    case ECANCELED:
+        return "a operação foi cancelada";
     default:
         return "erro " + std::to_string(errnoValue) + " (" + std::strerror(errnoValue) + ")";
     }

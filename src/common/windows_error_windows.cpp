@@ -3,6 +3,10 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <string>
+
+#include "common/file_error.h"
+#include "common/wide_text.h"
 
 namespace velmora::platform {
 
@@ -61,9 +65,30 @@ int errnoOfWindowsError(unsigned long code, int otherwise) {
         return EHOSTUNREACH;
     case ERROR_NETWORK_UNREACHABLE:
         return ENETUNREACH;
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_BAD_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+        return ENOEXEC;
+    case ERROR_CANCELLED:
+        return ECANCELED;
     default:
         return otherwise;
     }
+}
+
+std::string windowsErrorReason(unsigned long code) {
+    if (const int mapped = errnoOfWindowsError(code, 0); mapped != 0) {
+        return fileErrorReason(mapped);
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring said(text != nullptr ? text : L"", length);
+    ::LocalFree(text);
+    said.erase(said.find_last_not_of(L". \r\n") + 1);  // npos + 1 empties it
+    const std::string number = "erro " + std::to_string(code) + " do Windows";
+    return said.empty() ? number : narrow(said) + " (" + number + ")";
 }
 
 }  // namespace velmora::platform

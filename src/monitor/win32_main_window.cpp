@@ -23,6 +23,7 @@ constexpr int kClientHeight = 365;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr UINT kCycleIntervalMs = 60000;
 constexpr UINT kDisconnectIntervalMs = 5000;
+constexpr UINT kTrayRetryIntervalMs = 10000;
 constexpr UINT kDisconnectTickMessage = WM_APP + 1;
 constexpr UINT kRestoreSelectionMessage = WM_APP + 2;
 constexpr int kRowHeight = 16;
@@ -152,7 +153,11 @@ bool TrayIcon::add(HWND window, UINT callbackMessage, HICON icon, const std::wst
 
 bool TrayIcon::addAgain() {
     if (requested_) {
-        shown_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+        // A notification area that kept the icon refuses to add it twice.
+        const bool wasShown = std::exchange(shown_, Shell_NotifyIconW(NIM_ADD, &data_) != FALSE);
+        if (!shown_ && wasShown) {
+            shown_ = Shell_NotifyIconW(NIM_MODIFY, &data_) != FALSE;
+        }
     }
     return shown_;
 }
@@ -175,7 +180,8 @@ Win32MainWindow::Win32MainWindow(Clock& clock)
       smallIcon_(drawApplicationIcon(GetSystemMetrics(SM_CXSMICON))),
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")),
       Timer1_(kTimer1Id, kCycleIntervalMs),
-      Timer2_(kTimer2Id, kDisconnectIntervalMs) {
+      Timer2_(kTimer2Id, kDisconnectIntervalMs),
+      trayRetry_(kTrayRetryTimerId, kTrayRetryIntervalMs) {
     initCommonControls();
     buildTrayMenu();
     static const WindowClass windowClass(L"VelmoraMonitorPublicacao", windowProc);
@@ -188,6 +194,11 @@ Win32MainWindow::Win32MainWindow(Clock& clock)
     }
     SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    // Explorer runs without elevation: an elevated monitor would not hear it start again. Should the filter stay
+    // as it is, only that message is lost.
+    if (taskbarCreatedMessage_ != 0) {
+        ChangeWindowMessageFilterEx(window_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+    }
     buildLayout(window_.get());
     Timer2_.start(window_.get());
 }
@@ -197,6 +208,7 @@ Win32MainWindow::~Win32MainWindow() {
     trayIcon_.remove();
     Timer1_.stop();
     Timer2_.stop();
+    trayRetry_.stop();
     window_.reset();
 }
 
@@ -345,6 +357,12 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
             }
             return 0;
         }
+        if (wParam == kTrayRetryTimerId) {
+            if (trayRetry_.active()) {
+                retryTrayIconUnless(trayIcon_.shown() || trayIcon_.addAgain());
+            }
+            return 0;
+        }
         break;
     case kDisconnectTickMessage:
         if (Timer2_.active()) {  // a tick queued before the watch was switched off is dropped
@@ -363,10 +381,12 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
             return 0;
         }
         break;
+    case WM_QUERYENDSESSION:
+        // The session may always end; the monitor ends with it on WM_ENDSESSION.
+        return TRUE;
     case WM_ENDSESSION:
-        // Logging off or shutting down ends the monitor the orderly way: its lock goes with it.
         if (wParam != FALSE) {
-            fire(&WindowEvents::Sair1Click);
+            endSession();
         }
         return 0;
     case WM_CLOSE:
@@ -386,8 +406,8 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
         }
         return 0;
     default:
-        if (message == taskbarCreatedMessage_ && message != 0) {
-            trayIcon_.addAgain();
+        if (message == taskbarCreatedMessage_ && message != 0 && trayIcon_.wanted()) {
+            retryTrayIconUnless(trayIcon_.addAgain());
         }
         break;
     }
@@ -428,6 +448,24 @@ void Win32MainWindow::onTrayEvent(HWND window, LPARAM mouseEvent) {
         TrackPopupMenu(PopupMenu1_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
         PostMessageW(window, WM_NULL, 0, 0);
     }
+}
+
+// Right after log-on the notification area may not be there yet: the icon is tried again until it takes it.
+void Win32MainWindow::retryTrayIconUnless(bool added) {
+    if (added) {
+        trayRetry_.stop();
+    } else if (!trayRetry_.active()) {
+        trayRetry_.start(window_.get());
+    }
+}
+
+// Logging off or shutting down ends the monitor the orderly way, its lock going with it; no tick may start a
+// cycle or a watch on the way out.
+void Win32MainWindow::endSession() {
+    Timer1_.stop();
+    Timer2_.stop();
+    trayRetry_.stop();
+    fire(&WindowEvents::Sair1Click);
 }
 
 void Win32MainWindow::onGridChange(const NMLISTVIEW& change) {
@@ -479,7 +517,9 @@ void Win32MainWindow::fire(void (WindowEvents::*handler)()) {
     }
 }
 
-void Win32MainWindow::showTrayIcon() { trayIcon_.add(window_.get(), kTrayCallbackMessage, smallIcon_.get(), kTitle); }
+void Win32MainWindow::showTrayIcon() {
+    retryTrayIconUnless(trayIcon_.add(window_.get(), kTrayCallbackMessage, smallIcon_.get(), kTitle));
+}
 
 void Win32MainWindow::showWindow() {
     HWND window = window_.get();

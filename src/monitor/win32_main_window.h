@@ -50,6 +50,8 @@ public:
     bool addAgain();
     void remove();
     bool shown() const { return shown_; }
+    // Added, or at least tried, and not removed since.
+    bool wanted() const { return requested_; }
 
 private:
     NOTIFYICONDATAW data_{};
@@ -87,6 +89,7 @@ public:
     static constexpr UINT kTrayCallbackMessage = WM_USER + 1;
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT_PTR kTimer2Id = 2;
+    static constexpr UINT_PTR kTrayRetryTimerId = 3;
 
     explicit Win32MainWindow(Clock& clock);
     ~Win32MainWindow() override;
@@ -104,6 +107,7 @@ public:
     HWND handle() const { return window_.get(); }
     HMENU trayMenu() const { return PopupMenu1_.get(); }
     bool trayIconShown() const { return trayIcon_.shown(); }
+    bool trayIconRetrying() const { return trayRetry_.active(); }
 
     void showTrayIcon() override;
     void showWindow() override;
@@ -130,6 +134,8 @@ private:
     void buildTrayMenu();
     void onCommand(int id);
     void onTrayEvent(HWND window, LPARAM mouseEvent);
+    void retryTrayIconUnless(bool added);
+    void endSession();
     void onGridChange(const NMLISTVIEW& change);
     void restoreSelection();
     void selectRow(int row);
@@ -152,6 +158,7 @@ private:
     win32::UniqueWindow window_;
     win32::WindowTimer Timer1_;
     win32::WindowTimer Timer2_;
+    win32::WindowTimer trayRetry_;
     win32::TrayIcon trayIcon_;
 
     HWND grid_ = nullptr;

@@ -112,8 +112,21 @@ void UpdateCheck::compareProgramFiles() {
     host_.showGenericMessage("AVISO: Existe uma nova versão do aplicativo " + nameUpToFirstStop(programFileName_) +
                                  ". A atualização será feita automaticamente. Aguarde...",
                              false, true);
+    handOverToUpdater();
+}
+
+void UpdateCheck::handOverToUpdater() {
+    const std::string updater = inUpdateFolder(kUpdaterFileName);
+    try {
+        launcher_.startDetached(utf8Path(updater), commandLineWords(updaterCommandLine()));
+    } catch (const ProgramStartError& failure) {
+        // The lock is still held and nothing has ended: the monitor can go on as it is.
+        showBox("Não foi possível iniciar o velmora Atualizador (" + updater + "): " + failure.reason() +
+                    ". O monitor continua com a versão atual.",
+                UpdateMessageIcon::Exclamation);
+        return;
+    }
     host_.handingOver();
-    launcher_.startDetached(utf8Path(updater), commandLineWords(updaterCommandLine()));
     // The updater replaces this program's file: nothing of it may stay running.
     host_.endProcess();
 }

@@ -16,7 +16,7 @@ public:
     virtual void showMessageBox(const std::string& title, const std::string& text, UpdateMessageIcon icon) = 0;
     // The generic message window; with closeByItself it returns after its 5 seconds.
     virtual void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) = 0;
-    // The updater is about to replace the program and start the new copy: what this start holds for the
+    // The updater runs and will replace the program and start the new copy: what this start holds for the
     // installation (its lock) is given up now, so that the new copy is not refused.
     virtual void handingOver() = 0;
     // The program ends once start-up has finished; the caller goes on meanwhile.

@@ -76,6 +76,7 @@ private:
         }
         monitor = std::make_unique<Monitor>(erp.programPath(), ui, process, clock, update, factory);
         updateHost.setHandOverStep([this] { monitor->releaseLockForUpdate(); });
+        updateHost.showThrough(monitor->ui());
     }
 };
 

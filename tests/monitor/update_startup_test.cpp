@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "monitor_harness.h"
+#include "support/journal_lines.h"
 
 namespace velmora {
 namespace {
@@ -73,6 +74,37 @@ TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
     words << std::ifstream(arguments).rdbuf();
     EXPECT_EQ(words.str(), "@F1\n@M" + update.string() + "\n@E" + h.erp.programFolder().string() +
                                "\n@AvelmoraMonitorPublicacao\n");
+}
+
+// Nothing is given up before the updater runs: the monitor goes on with the version it has, and holds its lock.
+TEST(UpdateAtStartUp, AnUpdaterThatCannotStartIsToldAndStartUpGoesOn) {
+    MonitorHarness h;
+    const fs::path update = test::updateFolderOf(h.erp);
+    fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
+    fs::permissions(update / "velmoraAtualizador.exe", fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::replace);
+
+    h.monitor->FormCreate();
+
+    EXPECT_EQ(h.process.endCount, 0);
+    EXPECT_EQ(h.process.quitRequests, 0);
+    const std::string told = "Não foi possível iniciar o velmora Atualizador (" +
+                             (update / "velmoraAtualizador.exe").string() +
+                             "): acesso negado. O monitor continua com a versão atual.";
+    ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
+    EXPECT_EQ(h.ui.messageBoxes[0].text, told);
+    EXPECT_TRUE(h.ui.cycleTimer);
+    EXPECT_EQ(h.ui.statusWord, "DORMINDO");
+    EXPECT_TRUE(fs::exists(h.erp.lockFile()));
+
+    EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
+    const auto messages = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "MENSAGEM");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().detail, told);
+    const auto ends = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "FIM");
+    ASSERT_EQ(ends.size(), 1u) << "no end for the update";
+    EXPECT_EQ(ends[0].detail, "Sair");
 }
 
 // On a terminal server every log-on starts the program: only the one that runs may start the updater.

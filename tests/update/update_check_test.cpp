@@ -14,6 +14,7 @@
 #include "update/update_check.h"
 #include "update/update_host.h"
 #include "support/file_bytes.h"
+#include "support/recording_update_host.h"
 
 namespace velmora {
 namespace {
@@ -21,34 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ErpInstallation;
-
-struct HandedOver {};
-
-struct ShownBox {
-    std::string title;
-    std::string text;
-    UpdateMessageIcon icon;
-};
-
-class RecordingHost final : public UpdateHost {
-public:
-    void showMessageBox(const std::string& title, const std::string& text, UpdateMessageIcon icon) override {
-        boxes.push_back({title, text, icon});
-    }
-    void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override {
-        notices.push_back(text);
-        EXPECT_FALSE(confirmation);
-        EXPECT_TRUE(closeByItself);
-    }
-    void handingOver() override { ++handOvers; }
-    void requestQuit() override { ++quitRequests; }
-    [[noreturn]] void endProcess() override { throw HandedOver{}; }
-
-    std::vector<ShownBox> boxes;
-    std::vector<std::string> notices;
-    int quitRequests = 0;
-    int handOvers = 0;
-};
+using test::HandedOver;
 
 // The real launcher, counted, so that a start that did not happen needs no waiting to be seen.
 class CountingLauncher final : public ProcessLauncher {
@@ -111,7 +85,7 @@ protected:
     fs::path copy = updateFolder / "velmoraMonitorPublicacao";
     fs::path updater = updateFolder / "velmoraAtualizador.exe";
     fs::path desktop = erp.root() / "Desktop";
-    RecordingHost host;
+    test::RecordingUpdateHost host;
     CountingLauncher launcher;
     UpdateCheck check{erp.programPath(), host, launcher, desktop};
     std::unique_ptr<Connection> db = erp.connect();
@@ -177,6 +151,38 @@ TEST_F(UpdateCheckTest, ADifferingCopyHandsOverToTheUpdater) {
     EXPECT_EQ(launcher.starts, 3);
     EXPECT_EQ(host.handOvers, 3);
     EXPECT_TRUE(upgraded()) << "the upgrade runs before the comparison";
+}
+
+// The updater starts before anything is given up: one that cannot start leaves the program running as it is.
+TEST_F(UpdateCheckTest, AnUpdaterThatCannotStartIsToldAndNothingIsHandedOver) {
+    const struct {
+        const char* what;
+        const char* content;
+        fs::perms permissions;
+        std::string reason;
+    } cases[] = {
+        {"not executable", "#!/bin/sh\n", fs::perms::owner_read | fs::perms::owner_write, "acesso negado"},
+        {"not a program", "MZ\n", fs::perms::owner_all, "o arquivo não é um programa que este sistema possa executar"},
+    };
+    setCopyTime(1h);
+    for (const auto& c : cases) {
+        host.boxes.clear();
+        host.notices.clear();
+        test::writeBytes(updater, c.content);
+        fs::permissions(updater, c.permissions, fs::perm_options::replace);
+
+        EXPECT_NO_THROW(run()) << c.what;
+
+        EXPECT_EQ(host.notices.size(), 1u) << "the new version was announced first";
+        ASSERT_EQ(host.boxes.size(), 1u) << c.what;
+        EXPECT_EQ(host.boxes[0].title, "Aviso do Sistema");
+        EXPECT_EQ(host.boxes[0].text, "Não foi possível iniciar o velmora Atualizador (" + updater.string() +
+                                          "): " + c.reason + ". O monitor continua com a versão atual.");
+        EXPECT_EQ(host.boxes[0].icon, UpdateMessageIcon::Exclamation);
+    }
+    EXPECT_EQ(launcher.starts, 2);
+    EXPECT_EQ(host.handOvers, 0);
+    EXPECT_EQ(host.quitRequests, 0);
 }
 
 TEST_F(UpdateCheckTest, AMissingUpdaterIsReportedAndEndsTheProgramAfterStartUp) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <stdexcept>
@@ -21,7 +22,12 @@ public:
     void FormShow() override { calls.push_back("FormShow"); }
     void BitBtn1Click() override { calls.push_back("BitBtn1Click"); }
     void pmnuiOpenClick() override { calls.push_back("pmnuiOpenClick"); }
-    void Sair1Click() override { calls.push_back("Sair1Click"); }
+    void Sair1Click() override {
+        calls.push_back("Sair1Click");
+        if (onSair1) {
+            onSair1();
+        }
+    }
     void Timer1Timer() override {
         calls.push_back("Timer1Timer");
         if (onTimer1) {
@@ -40,6 +46,7 @@ public:
     std::vector<std::string> calls;
     std::function<void()> onTimer1;
     std::function<void()> onTimer2;
+    std::function<void()> onSair1;
 };
 
 std::wstring cellText(HWND grid, int row, int column) {
@@ -359,6 +366,68 @@ TEST_F(MainWindowTest, TimerTicksGoToTheirHandlersOnlyWhileTheirTimerRuns) {
     window.setDisconnectTimerActive(false);
     window.processPendingEvents();
     EXPECT_TRUE(events.calls.empty());
+}
+
+TEST_F(MainWindowTest, TheSessionMayEndAtOnceAndItsEndStopsBothTimersBeforeTheMonitorEnds) {
+    HWND main = window.handle();
+    window.setCycleTimerActive(true);
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(main, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // another program kept the session going
+    window.processPendingEvents();
+    EXPECT_EQ(std::count(events.calls.begin(), events.calls.end(), "Sair1Click"), 0) << "asking ends nothing";
+    events.calls.clear();
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    EXPECT_EQ(events.calls, std::vector<std::string>{"Timer1Timer"}) << "a session that goes on keeps its cycle";
+
+    // The monitor's end lets pending messages run: neither a tick already queued nor a new one may start work.
+    events.onSair1 = [&] {
+        SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+        SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+        window.processPendingEvents();
+    };
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    events.calls.clear();
+    SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    window.processPendingEvents();
+    EXPECT_EQ(events.calls, std::vector<std::string>{"Sair1Click"});
+}
+
+// Right after log-on Explorer may not take the icon yet. A notification area refuses an icon whose window and id
+// it holds already, which stands in here for one that is not ready.
+TEST_F(MainWindowTest, ATrayIconTheNotificationAreaRefusedIsTriedAgainUntilItIsThere) {
+    stopTheWatch();
+    HWND main = window.handle();
+    NOTIFYICONDATAW other{};
+    other.cbSize = sizeof other;
+    other.hWnd = main;
+    other.uFlags = NIF_TIP;
+    lstrcpyW(other.szTip, L"outro");
+    if (!Shell_NotifyIconW(NIM_ADD, &other)) {
+        GTEST_SKIP() << "no notification area on this desktop";
+    }
+    window.showTrayIcon();
+    EXPECT_FALSE(window.trayIconShown());
+    EXPECT_TRUE(window.trayIconRetrying());
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTrayRetryTimerId, 0);
+    EXPECT_FALSE(window.trayIconShown());
+    EXPECT_TRUE(window.trayIconRetrying()) << "still refused: tried again later";
+
+    Shell_NotifyIconW(NIM_DELETE, &other);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTrayRetryTimerId, 0);
+    EXPECT_TRUE(window.trayIconShown());
+    EXPECT_FALSE(window.trayIconRetrying());
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kTrayRetryTimerId, 0);  // a tick queued before it stopped
+    EXPECT_TRUE(window.trayIconShown());
+
+    // Explorer started again: the icon comes back at once, also where the notification area kept it.
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    SendMessageW(main, taskbarCreated, 0, 0);
+    EXPECT_TRUE(window.trayIconShown());
+    EXPECT_FALSE(window.trayIconRetrying());
+    Shell_NotifyIconW(NIM_DELETE, &other);  // the same window and id: the monitor's icon
+    SendMessageW(main, taskbarCreated, 0, 0);
+    EXPECT_TRUE(window.trayIconShown());
+    EXPECT_FALSE(window.trayIconRetrying());
 }
 
 HWND findMessageBox(const wchar_t* title) { return test::findOwnWindow(L"#32770", title); }

@@ -62,6 +62,8 @@ TEST(WindowsFileErrors, EachSystemCodeReadsAsWhatHappened) {
         {ERROR_HANDLE_DISK_FULL, "não há espaço livre no disco"},
         {ERROR_FILENAME_EXCED_RANGE, "nome de arquivo muito longo"},
         {ERROR_GEN_FAILURE, "erro de leitura ou gravação no dispositivo"},
+        {ERROR_BAD_EXE_FORMAT, "o arquivo não é um programa que este sistema possa executar"},
+        {ERROR_CANCELLED, "a operação foi cancelada"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fileErrorReason(platform::errnoOfWindowsError(c.code, EINVAL)), c.reason) << c.code;
@@ -71,6 +73,11 @@ TEST(WindowsFileErrors, EachSystemCodeReadsAsWhatHappened) {
             << c.code;
     }
     EXPECT_EQ(platform::errnoOfWindowsError(ERROR_INVALID_FUNCTION, EINVAL), EINVAL);
+    // A code with no errno value still reads as the system says it, with its number.
+    EXPECT_EQ(platform::windowsErrorReason(ERROR_BAD_EXE_FORMAT), cases[std::size(cases) - 2].reason);
+    const std::string unmapped = platform::windowsErrorReason(ERROR_INVALID_FUNCTION);
+    EXPECT_TRUE(unmapped.ends_with("(erro 1 do Windows)")) << unmapped;
+    EXPECT_GT(unmapped.size(), std::string("(erro 1 do Windows)").size()) << unmapped;
     EXPECT_EQ(platform::errnoOf(std::error_code(ENOENT, std::generic_category())), ENOENT);
 }
 
