@@ -26,5 +26,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Lets CTest and try_run start Windows programs here; the Wine prefix stays inside the build folder.
 find_program(_velmora_wine NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(_velmora_wine AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine ${_velmora_wine})
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine
+      ${CMAKE_CURRENT_LIST_DIR}/run-under-wine ${_velmora_wine})
 endif()
