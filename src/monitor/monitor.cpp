@@ -1,5 +1,6 @@
 #include "monitor/monitor.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -364,8 +365,17 @@ bool Monitor::runStep(void (MonitorJobs::*step)(), JournalKind kind, const char*
 }
 
 void Monitor::noteStepFailure(JournalKind kind, const char* subject, const std::string& reason) {
-    if (stepFailures_[kind] != reason) {
-        stepFailures_[kind] = reason;
+    // The same failure names a new file (a time stamp) every minute: only its words make it another one.
+    std::string shape;
+    for (const char c : reason) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
+            shape += c;
+        } else if (shape.empty() || shape.back() != '#') {
+            shape += '#';
+        }
+    }
+    if (stepFailures_[kind] != shape) {
+        stepFailures_[kind] = shape;
         journal_.record({kind, subject, false, reason});
     }
 }

@@ -100,16 +100,17 @@ TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
     MonitorHarness h(true);
     h.monitor->FormCreate();
     std::string failure = "Não foi possível gravar o arquivo aviso.txt: não há espaço livre no disco";
+    int minuteShown = 0;  // the file a reminder run writes carries its time: the same failure, another name
     h.jobs->onStep = [&](const std::string& step) {
         if (step == "avisos" && !failure.empty()) {
-            throw std::runtime_error(failure);
+            throw std::runtime_error(failure + " " + std::to_string(++minuteShown));
         }
     };
     for (int minute = 0; minute < 3; ++minute) {
         h.monitor->Timer1Timer();
     }
     EXPECT_EQ(h.jobs->log.size(), 9u) << "every step of every minute ran";
-    EXPECT_EQ(h.ui.observationText, failure);
+    EXPECT_EQ(h.ui.observationText, failure + " 3");
     EXPECT_TRUE(h.ui.cycleTimer);
     EXPECT_TRUE(h.ui.disconnectTimer);
     EXPECT_TRUE(h.ui.messageBoxes.empty());
@@ -125,7 +126,7 @@ TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].subject, "avisos de vencimento");
     EXPECT_EQ(lines[0].result, "FALHA");
-    EXPECT_EQ(lines[0].detail, failure);
+    EXPECT_EQ(lines[0].detail, failure + " 1");
 }
 
 TEST(MonitorCycle, ADatabaseErrorThatIsNotALostConnectionFailsItsStepOnly) {
