@@ -35,6 +35,8 @@ velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_fr
   monitor/run_journal_test.cpp monitor/publication_outcomes_test.cpp)
 # Files held by another program and the system's codes for them.
 velmora_windows_tests(file_errors_tests_windows velmora_monitor_core windows/file_errors_test.cpp)
+# Folders whose full path is longer than MAX_PATH.
+velmora_windows_tests(long_path_tests_windows "velmora_reports;velmora_monitor_core" windows/long_path_test.cpp)
 # The Win32 window adapter; Wine needs a display for any window (scripts/test-windows runs under Xvfb).
 velmora_windows_tests(win32_window_tests velmora_monitor_window
   win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)
