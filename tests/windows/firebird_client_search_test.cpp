@@ -61,6 +61,16 @@ protected:
         EXPECT_FALSE(loaded(planted / "fbclient.dll")) << "the client of the current folder was loaded";
     }
 
+    // The search's folders hold these stand-ins and nothing else.
+    void placeOnly(const std::vector<std::pair<fs::path, fs::path>>& clients) const {
+        for (const fs::path& folder : search.folders()) {
+            fs::remove_all(folder);
+        }
+        for (const auto& [standIn, folder] : clients) {
+            put(standIn, folder);
+        }
+    }
+
     ScratchFolder scratch;
     fs::path planted = scratch / "atual";
     FirebirdClientSearch search{scratch / "Monitor", {scratch / "Firebird_3_0"}, scratch / "system32"};
@@ -101,12 +111,7 @@ TEST_F(FirebirdClientSearchTest, TakesTheFirstClientThatServesInTheOrderOfTheFol
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const fs::path& folder : search.folders()) {
-            fs::remove_all(folder);
-        }
-        for (const auto& [standIn, folder] : c.clients) {
-            put(standIn, folder);
-        }
+        placeOnly(c.clients);
         const HMODULE module = platform::loadFirebirdClientLibrary(search);
         EXPECT_TRUE(sameFile(moduleFile(module), c.expected / "fbclient.dll")) << utf8Text(moduleFile(module));
         ::FreeLibrary(module);
@@ -146,12 +151,7 @@ TEST_F(FirebirdClientSearchTest, WhenNoneServesTheMessageTellsTheCauseAndTheReme
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const fs::path& folder : search.folders()) {
-            fs::remove_all(folder);
-        }
-        for (const auto& [standIn, folder] : c.clients) {
-            put(standIn, folder);
-        }
+        placeOnly(c.clients);
         const std::string message = missingText(search);
         for (const std::string& part : c.expected) {
             EXPECT_NE(message.find(part), std::string::npos) << "missing: " << part << "\nin: " << message;
