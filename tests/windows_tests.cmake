@@ -24,8 +24,7 @@ velmora_windows_tests(common_tests_windows ""
   common/text_encoding_test.cpp
   common/text_file_test.cpp
   common/file_error_test.cpp
-  common/ptbr_format_test.cpp
-  common/firebird_loader_test.cpp)
+  common/ptbr_format_test.cpp)
 velmora_windows_tests(reports_tests_windows velmora_reports reports/workbook_notation_test.cpp
   reports/sales_sheet_limit_test.cpp reports/workbook_file_name_test.cpp)
 velmora_windows_tests(reminders_tests_windows velmora_reminders reminders/email_address_test.cpp
@@ -36,6 +35,8 @@ velmora_windows_tests(monitor_tests_windows velmora_monitor_core monitor/lock_fr
   monitor/run_journal_test.cpp monitor/publication_outcomes_test.cpp)
 # Files held by another program and the system's codes for them.
 velmora_windows_tests(file_errors_tests_windows velmora_monitor_core windows/file_errors_test.cpp)
+# Folders whose full path is longer than MAX_PATH.
+velmora_windows_tests(long_path_tests_windows "velmora_reports;velmora_monitor_core" windows/long_path_test.cpp)
 # The Win32 window adapter; Wine needs a display for any window (scripts/test-windows runs under Xvfb).
 velmora_windows_tests(win32_window_tests velmora_monitor_window
   win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)
@@ -56,12 +57,45 @@ target_link_libraries(survey_ftp_tests_windows PRIVATE velmora_windows_test_supp
 gtest_discover_tests(survey_ftp_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300
   FIXTURES_REQUIRED ftp_server ENVIRONMENT "VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
 
+# Stand-ins for the Firebird client, each in a folder of its own: a 64-bit one, a 32-bit one (this machine cannot
+# run 32-bit programs, but loading the file is enough to be refused) and one that needs a library not shipped.
+enable_language(C)
+set(STAND_INS ${CMAKE_BINARY_DIR}/stand-ins)
+function(velmora_stand_in_library name folder output)
+  add_library(${name} SHARED ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${output}
+    RUNTIME_OUTPUT_DIRECTORY ${STAND_INS}/${folder} ARCHIVE_OUTPUT_DIRECTORY ${STAND_INS}/${folder})
+  target_link_options(${name} PRIVATE -static-libgcc)
+endfunction()
+velmora_stand_in_library(stand_in_fbclient client fbclient windows/stand_in_fbclient.c)
+velmora_stand_in_library(stand_in_absent_library absent velmora_absent windows/stand_in_absent_library.c)
+velmora_stand_in_library(stand_in_fbclient_needing_absent needs-absent fbclient windows/stand_in_fbclient.c)
+target_compile_definitions(stand_in_fbclient_needing_absent PRIVATE STAND_IN_NEEDS_ABSENT_LIBRARY)
+target_link_libraries(stand_in_fbclient_needing_absent PRIVATE stand_in_absent_library)
+find_program(VELMORA_I686_CC i686-w64-mingw32-gcc)
+if(NOT VELMORA_I686_CC)
+  message(FATAL_ERROR "The Windows tests need the 32-bit MinGW-w64 C compiler: apt-get install gcc-mingw-w64-i686")
+endif()
+add_custom_command(OUTPUT ${STAND_INS}/x86/fbclient.dll
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${STAND_INS}/x86
+  COMMAND ${VELMORA_I686_CC} -shared -static-libgcc -Wall -Wextra -Werror -DUNICODE -D_UNICODE
+    -o ${STAND_INS}/x86/fbclient.dll ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c VERBATIM)
+add_custom_target(stand_in_fbclient_x86 DEPENDS ${STAND_INS}/x86/fbclient.dll)
+
+add_executable(firebird_loader_tests_windows windows/firebird_client_search_test.cpp)
+target_link_libraries(firebird_loader_tests_windows PRIVATE velmora_windows_test_support)
+target_compile_definitions(firebird_loader_tests_windows PRIVATE VELMORA_STAND_INS="Z:${STAND_INS}"
+  VELMORA_TEST_PROGRAM_FOLDER="Z:$<TARGET_FILE_DIR:firebird_loader_tests_windows>")
+add_dependencies(firebird_loader_tests_windows stand_in_fbclient stand_in_fbclient_needing_absent stand_in_fbclient_x86)
+gtest_discover_tests(firebird_loader_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+
 # The program itself, started under Wine as a user starts it.
 add_executable(program_start_tests_windows windows/program_start_test.cpp windows/running_program.cpp)
 target_link_libraries(program_start_tests_windows PRIVATE velmora_windows_test_support)
 target_compile_definitions(program_start_tests_windows PRIVATE
-  VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>")
-add_dependencies(program_start_tests_windows velmoraMonitorPublicacao)
+  VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>" VELMORA_STAND_INS="Z:${STAND_INS}")
+add_dependencies(program_start_tests_windows velmoraMonitorPublicacao stand_in_fbclient)
 gtest_discover_tests(program_start_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
 
 # The hand-over to the updater, with a stand-in updater program.

@@ -35,6 +35,9 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
+    // Before any library is loaded: neither the current folder nor PATH may supply one (a planted fbclient.dll or
+    // a DLL it needs), only the program folder and the system's.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     velmora::SystemClock clock;
     velmora::Win32MainWindow window(clock);
     ApplicationProcess process(window);

@@ -12,8 +12,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The client's master interface: linked in on Linux, loaded at run time on Windows, where the monitor uses the
-// fbclient.dll of the ERP's Firebird installation. Throws FirebirdClientMissing.
+// The client's master interface: linked in on Linux, loaded at run time on Windows from the monitor's folder, a
+// registered Firebird installation or the system folder (firebird_client_search.h). Throws FirebirdClientMissing.
 Firebird::IMaster* loadFirebirdClient();
 
 }  // namespace velmora

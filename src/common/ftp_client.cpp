@@ -33,6 +33,13 @@ struct ListDeleter {
 };
 using CommandList = std::unique_ptr<curl_slist, ListDeleter>;
 
+// A firewall drops the server's connection to a program it does not know without a word, so this is what a
+// time-out in active mode most likely means.
+const char* const kActiveModeFirewallHint =
+    "; no modo ativo é o servidor que abre a conexão de dados com este computador, e o firewall (no Windows, o "
+    "Firewall do Windows) bloqueia essa conexão para um programa que ele não conhece: permita o monitor no firewall "
+    "ou use o modo passivo";
+
 const char* const kCancelledText = "O envio ao servidor FTP foi interrompido porque o monitor está sendo encerrado.";
 
 struct FileCloser {
@@ -235,6 +242,7 @@ struct FtpClient::State {
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stalledTimeout.count()));
         curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(stalledTimeout.count()));
+        curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(stalledTimeout.count() * 1000));
         if (!active.passive) {
             curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
         }
@@ -257,7 +265,11 @@ struct FtpClient::State {
             abandonConnection(curl);
             throw FtpCancelled(kCancelledText);
         }
-        fail(operation, reasonText(result, errorBuffer));
+        std::string reason = reasonText(result, errorBuffer);
+        if (!active.passive && (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_FTP_ACCEPT_TIMEOUT)) {
+            reason += kActiveModeFirewallHint;
+        }
+        fail(operation, reason);
     }
 
     // The end must not wait for a stalled server, neither now nor when the connection is closed.

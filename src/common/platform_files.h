@@ -29,6 +29,10 @@ std::FILE* openStreamForReading(const std::filesystem::path& path);
 // The name by which a C library that opens files with fopen (libxlsxwriter) reaches an existing file: on Windows
 // the ANSI code page's form, or the short name where that cannot spell it.
 std::string pathForCLibrary(const std::filesystem::path& path);
+// Where such a library keeps its temporary files for a file written in `besideFolder`: that folder itself, so that
+// a small temporary folder cannot fill up; on Windows the temporary folder's short form, since the library's ANSI
+// file functions cannot reach past MAX_PATH and the folder of the file may be that deep.
+std::string temporaryFolderForCLibrary(const std::filesystem::path& besideFolder);
 // Bytes read or written, or -1 with errno set.
 long long readSome(int descriptor, void* buffer, std::size_t size);
 long long writeSome(int descriptor, const void* buffer, std::size_t size);

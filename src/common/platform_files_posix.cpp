@@ -31,6 +31,10 @@ std::FILE* openStreamForReading(const std::filesystem::path& path) { return std:
 
 std::string pathForCLibrary(const std::filesystem::path& path) { return path.string(); }
 
+std::string temporaryFolderForCLibrary(const std::filesystem::path& besideFolder) {
+    return besideFolder.empty() ? std::string(".") : besideFolder.string();
+}
+
 long long readSome(int descriptor, void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t count = ::read(descriptor, buffer, size);

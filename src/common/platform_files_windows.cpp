@@ -24,10 +24,54 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// The form of a path that the wide file functions take at any length: past MAX_PATH only the "\\?\" form
+// reaches the file (a manifest's longPathAware needs a registry setting as well). That form is taken literally, so
+// it is given only to full paths, made plain first.
+std::wstring win32Path(const std::filesystem::path& path) {
+    std::wstring text = path.wstring();
+    constexpr std::size_t kLongestPlain = MAX_PATH - 12;  // CreateDirectoryW's own limit, the lowest
+    if (text.size() < kLongestPlain || !path.is_absolute() || text.starts_with(L"\\\\?\\")) {
+        return text;
+    }
+    text = path.lexically_normal().make_preferred().wstring();
+    if (text.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    }
+    return L"\\\\?\\" + text;
+}
+
+// The plain form of what win32Path gave, for a library that cannot take the other one.
+std::wstring plainPath(std::wstring text) {
+    if (text.starts_with(L"\\\\?\\UNC\\")) {
+        return L"\\\\" + text.substr(8);
+    }
+    if (text.starts_with(L"\\\\?\\")) {
+        return text.substr(4);
+    }
+    return text;
+}
+
+// The 8.3 form, where the volume keeps one; else the path as it is.
+std::wstring shortPath(const std::filesystem::path& path) {
+    const std::wstring full = win32Path(path);
+    std::wstring shortName(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetShortPathNameW(full.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+        if (length == 0) {
+            return path.wstring();
+        }
+        if (length < shortName.size()) {
+            shortName.resize(length);
+            return plainPath(shortName);
+        }
+        shortName.resize(length);
+    }
+}
+
 // Windows refuses to replace a file that another program holds open with "access denied"; only an attempt to open
 // it for deleting tells that apart from a missing permission.
 bool heldByAnotherProgram(const std::filesystem::path& file) {
-    const HANDLE handle = ::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE handle = ::CreateFileW(win32Path(file).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return errnoOfWindowsError(::GetLastError(), 0) == EBUSY;
@@ -67,12 +111,13 @@ std::optional<std::string> inAnsiCodePage(const std::wstring& path) {
 int crtOpen(const std::filesystem::path& path, OpenMode mode) {
     // Binary, or the C runtime would turn every LF into CR LF; not inherited by the updater.
     constexpr int kAlways = _O_BINARY | _O_NOINHERIT;
+    const std::wstring file = win32Path(path);
     switch (mode) {
     case OpenMode::Read:
-        return ::_wopen(path.c_str(), _O_RDONLY | kAlways);
+        return ::_wopen(file.c_str(), _O_RDONLY | kAlways);
     case OpenMode::ReadExclusive: {
         int descriptor = -1;
-        const errno_t error = ::_wsopen_s(&descriptor, path.c_str(), _O_RDONLY | kAlways, _SH_DENYRW, 0);
+        const errno_t error = ::_wsopen_s(&descriptor, file.c_str(), _O_RDONLY | kAlways, _SH_DENYRW, 0);
         if (error != 0) {
             errno = error;
             return -1;
@@ -80,15 +125,15 @@ int crtOpen(const std::filesystem::path& path, OpenMode mode) {
         return descriptor;
     }
     case OpenMode::WriteExisting:
-        return ::_wopen(path.c_str(), _O_WRONLY | kAlways);
+        return ::_wopen(file.c_str(), _O_WRONLY | kAlways);
     case OpenMode::CreateNew:
-        return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kAlways, _S_IREAD | _S_IWRITE);
+        return ::_wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kAlways, _S_IREAD | _S_IWRITE);
     case OpenMode::CreateOrTruncate:
-        return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | kAlways, _S_IREAD | _S_IWRITE);
+        return ::_wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | kAlways, _S_IREAD | _S_IWRITE);
     case OpenMode::Append: {
         // Shared for reading and writing, so that the journal can be looked at while the monitor writes it.
         int descriptor = -1;
-        const errno_t error = ::_wsopen_s(&descriptor, path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | kAlways,
+        const errno_t error = ::_wsopen_s(&descriptor, file.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | kAlways,
                                           _SH_DENYNO, _S_IREAD | _S_IWRITE);
         if (error != 0) {
             errno = error;
@@ -104,18 +149,25 @@ int crtOpen(const std::filesystem::path& path, OpenMode mode) {
 }  // namespace
 
 std::string pathForCLibrary(const std::filesystem::path& path) {
-    if (auto text = inAnsiCodePage(path.wstring())) {
+    // The ANSI functions take no path of MAX_PATH characters or more.
+    const auto plain = inAnsiCodePage(path.wstring());
+    if (plain && plain->size() < MAX_PATH) {
+        return *plain;
+    }
+    if (auto shortened = inAnsiCodePage(shortPath(path)); shortened && (shortened->size() < MAX_PATH || !plain)) {
+        return *shortened;
+    }
+    return plain ? *plain : utf8Text(path);  // the library will report that it cannot open it
+}
+
+std::string temporaryFolderForCLibrary(const std::filesystem::path&) {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    const DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    folder.resize(length <= MAX_PATH ? length : 0);
+    if (auto text = inAnsiCodePage(shortPath(folder))) {
         return *text;
     }
-    std::wstring shortName(MAX_PATH, L'\0');
-    const DWORD length = ::GetShortPathNameW(path.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-    if (length > 0 && length < shortName.size()) {
-        shortName.resize(length);
-        if (auto text = inAnsiCodePage(shortName)) {
-            return *text;
-        }
-    }
-    return utf8Text(path);  // the library will report that it cannot open it
+    return ".";
 }
 
 int openFile(const std::filesystem::path& path, OpenMode mode) {
@@ -124,7 +176,7 @@ int openFile(const std::filesystem::path& path, OpenMode mode) {
 
 std::FILE* openStreamForReading(const std::filesystem::path& path) {
     clearFileError();
-    std::FILE* stream = ::_wfopen(path.c_str(), L"rbN");
+    std::FILE* stream = ::_wfopen(win32Path(path).c_str(), L"rbN");
     if (stream == nullptr) {
         errno = lastFileError();
     }
@@ -169,7 +221,7 @@ int closeDescriptor(int descriptor) { return throughCrt([&] { return ::_close(de
 int flushToDisk(int descriptor) { return throughCrt([&] { return ::_commit(descriptor); }) == 0 ? 0 : errno; }
 
 int replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (::MoveFileExW(win32Path(from).c_str(), win32Path(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return 0;
     }
     const DWORD error = ::GetLastError();
@@ -179,7 +231,7 @@ int replaceFile(const std::filesystem::path& from, const std::filesystem::path& 
     return errnoOfWindowsError(error, EIO);
 }
 
-void removeFile(const std::filesystem::path& path) noexcept { ::DeleteFileW(path.c_str()); }
+void removeFile(const std::filesystem::path& path) noexcept { ::DeleteFileW(win32Path(path).c_str()); }
 
 // MOVEFILE_WRITE_THROUGH already waits for the rename to reach the disk.
 void flushFolder(const std::filesystem::path&) noexcept {}

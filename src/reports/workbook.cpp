@@ -541,8 +541,7 @@ void Workbook::saveAs(const std::filesystem::path& file) {
         }
         s.placeholder = true;
     }
-    // Constant-memory mode keeps its row file beside the workbook, not in a temporary folder that may be small.
-    s.temporaryFolder = file.parent_path().empty() ? std::string(".") : platform::pathForCLibrary(file.parent_path());
+    s.temporaryFolder = platform::temporaryFolderForCLibrary(file.parent_path());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = s.temporaryFolder.data();

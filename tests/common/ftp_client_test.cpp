@@ -293,6 +293,39 @@ TEST_F(FtpClientTest, FailuresTellOperationServerAndReasonWithoutThePassword) {
     }
 }
 
+// In active mode the server connects back, which a firewall drops without a word for a program it does not know;
+// a time-out in passive mode has other causes.
+TEST_F(FtpClientTest, AnActiveModeTimeoutPointsAtTheFirewall) {
+    const struct {
+        const char* name;
+        FtpServerOptions options;
+        bool passive;
+        bool hint;
+    } cases[] = {
+        {"active, the server's connection never arrives", {.ignoreActiveMode = true}, false, true},
+        {"passive, the server stops answering", {.stallUploadAfter = 0}, true, false},
+    };
+    writeBytes(local / "a.xlsx", binaryContent(200000));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FtpTestServer server(c.options);
+        FtpClient ftp;
+        ftp.setTimeouts(std::chrono::seconds(1), std::chrono::seconds(1));
+        FtpSettings settings = server.settings();
+        settings.passive = c.passive;
+        ftp.setSettings(settings);
+        try {
+            ftp.connect();
+            ftp.upload(local / "a.xlsx", "a.xlsx");
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find("enviar o arquivo \"a.xlsx\""), std::string::npos) << message;
+            EXPECT_EQ(message.find("Firewall do Windows") != std::string::npos, c.hint) << message;
+        }
+    }
+}
+
 TEST_F(FtpClientTest, ServersThatAreNotThereFailWithoutHanging) {
     test::RefusingPort refusing;
     client.setSettings(FtpSettings{"127.0.0.1", refusing.port(), "velmora", "s3nh@-Secreta"});

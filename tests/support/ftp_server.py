@@ -28,6 +28,8 @@ def parse_arguments():
     parser.add_argument("--refuse-rename", action="store_true", help="answer every RNTO with 550")
     parser.add_argument("--refuse-rename-onto-existing", action="store_true",
                         help="answer RNTO onto a name that exists with 550, as some Windows servers do")
+    parser.add_argument("--ignore-active-mode", action="store_true",
+                        help="accept PORT and EPRT but never connect, as if a firewall dropped the connection")
     parser.add_argument("--drop-upload-after", type=int, default=-1,
                         help="close the data connection once an upload has brought this many bytes")
     parser.add_argument("--stall-upload-after", type=int, default=-1,
@@ -82,6 +84,13 @@ def main():
                 self.respond("550 Cannot create a file when that file already exists.")
                 return None
             return super().ftp_RNTO(path)
+
+    if arguments.ignore_active_mode:
+        def accept_without_connecting(self, line):
+            self.respond("200 Active data connection established.")
+
+        Handler.ftp_PORT = accept_without_connecting
+        Handler.ftp_EPRT = accept_without_connecting
 
     Handler.authorizer = authorizer
     Handler.banner = "velmora test FTP server ready."

@@ -44,6 +44,9 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
     if (options_.refuseRename) {
         arguments.push_back("--refuse-rename");
     }
+    if (options_.ignoreActiveMode) {
+        arguments.push_back("--ignore-active-mode");
+    }
     if (options_.refuseRenameOntoExisting) {
         arguments.push_back("--refuse-rename-onto-existing");
     }

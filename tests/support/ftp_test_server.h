@@ -25,6 +25,8 @@ struct FtpServerOptions {
     std::int64_t stallUploadAfter = -1;
     bool refuseRename = false;              // every RNTO is answered 550
     bool refuseRenameOntoExisting = false;  // RNTO onto an existing name is answered 550, as on some Windows servers
+    // PORT and EPRT are accepted but the server's connection never arrives, as when a firewall drops it.
+    bool ignoreActiveMode = false;
 };
 
 // A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, serving a fresh temporary folder; stopped and

@@ -62,6 +62,21 @@ TEST(ProgramStart, WithoutTheFirebirdClientItTellsWhyAndEndsByItselfAsAFailureWi
     EXPECT_NE(ends[0].detail.find("fbclient.dll"), std::string::npos) << ends[0].detail;
 }
 
+// Started from a shortcut whose folder holds a fbclient.dll: that one is whatever was put there, not the ERP's.
+TEST(ProgramStart, AFirebirdClientInTheFolderItWasStartedFromIsNotLoaded) {
+    WindowsErp erp;
+    const fs::path startedFrom = erp.root / "Atalhos";
+    fs::create_directories(startedFrom);
+    fs::copy_file(utf8Path(VELMORA_STAND_INS) / "client" / "fbclient.dll", startedFrom / "fbclient.dll");
+    test::RunningProgram monitor(erp.program, {}, startedFrom);
+
+    const auto notice = monitor.waitForNotice(L"fbclient.dll", 120s);
+    ASSERT_TRUE(notice.has_value()) << "no notice about the Firebird client";
+    EXPECT_NE(notice->find(L"\"" + erp.programFolder.wstring() + L"\""), std::wstring::npos) << "not searched";
+    EXPECT_EQ(monitor.waitForEnd(120s), DWORD{1});
+    EXPECT_FALSE(fs::exists(startedFrom / "fbclient.dll.loaded"));
+}
+
 TEST(ProgramStart, AFreshLockOfAnotherMonitorIsToldAndLeftAsItIs) {
     WindowsErp erp;
     const std::string otherLock = utf8ToWindows1252("Este arquivo indica que o monitor C:\\outro\\velmoraMonitorPublicacao.exe "

@@ -45,14 +45,15 @@ std::wstring quoted(const std::wstring& word) { return L"\"" + word + L"\""; }
 
 }  // namespace
 
-RunningProgram::RunningProgram(const std::filesystem::path& program, const std::vector<std::wstring>& arguments) {
+RunningProgram::RunningProgram(const std::filesystem::path& program, const std::vector<std::wstring>& arguments,
+                               const std::filesystem::path& workingFolder) {
     std::wstring commandLine = quoted(program.wstring());
     for (const std::wstring& argument : arguments) {
         commandLine += L" " + quoted(argument);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    const std::wstring folder = program.parent_path().wstring();
+    const std::wstring folder = (workingFolder.empty() ? program.parent_path() : workingFolder).wstring();
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process_)) {
         throw std::runtime_error("the program could not be started");

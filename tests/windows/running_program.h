@@ -10,11 +10,12 @@
 
 namespace velmora::test {
 
-// A Windows program started for a test, with the program folder as its working folder; ended by force if the
-// test leaves it running.
+// A Windows program started for a test, with the program folder as its working folder unless another is given;
+// ended by force if the test leaves it running.
 class RunningProgram {
 public:
-    RunningProgram(const std::filesystem::path& program, const std::vector<std::wstring>& arguments = {});
+    RunningProgram(const std::filesystem::path& program, const std::vector<std::wstring>& arguments = {},
+                   const std::filesystem::path& workingFolder = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
