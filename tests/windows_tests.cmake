@@ -71,3 +71,37 @@ target_link_libraries(updater_tests_windows PRIVATE velmora_windows_test_support
 target_compile_definitions(updater_tests_windows PRIVATE VELMORA_STAND_IN_UPDATER="Z:$<TARGET_FILE:stand_in_updater>")
 add_dependencies(updater_tests_windows stand_in_updater)
 gtest_discover_tests(updater_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+
+# The program's whole cycle against a Linux Firebird server (the firebird_server fixture) and the FTP fixture, and
+# the same workbooks and outbox as the Linux program leaves after its cycle on the same database.
+set(VELMORA_LINUX_PROGRAM ${CMAKE_SOURCE_DIR}/build/src/app/velmoraMonitorPublicacao CACHE FILEPATH
+  "The Linux program whose cycle the Windows program's is compared with (scripts/build)")
+set(PROGRAM_CYCLE_FOLDER ${CMAKE_BINARY_DIR}/program-cycle)
+set(FIREBIRD_FIXTURE_FOLDER ${CMAKE_BINARY_DIR}/firebird-fixture)
+string(REPLACE "/" "\\" _program_cycle_windows "Z:${PROGRAM_CYCLE_FOLDER}")
+string(REPLACE "/" "\\" _firebird_fixture_windows "Z:${FIREBIRD_FIXTURE_FOLDER}")
+set(_program_cycle ${CMAKE_CURRENT_SOURCE_DIR}/windows/program_cycle)
+add_test(NAME ProgramCycle.Database COMMAND ${_program_cycle} database ${PROGRAM_CYCLE_FOLDER})
+add_test(NAME ProgramCycle.LinuxProgram COMMAND ${_program_cycle} linux ${PROGRAM_CYCLE_FOLDER}
+  ${VELMORA_LINUX_PROGRAM} ${FIREBIRD_FIXTURE_FOLDER} ${FTP_FIXTURE_FOLDER})
+add_executable(program_cycle_tests_windows windows/program_cycle_test.cpp windows/running_program.cpp)
+target_link_libraries(program_cycle_tests_windows PRIVATE velmora_windows_test_support)
+target_compile_definitions(program_cycle_tests_windows PRIVATE
+  VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>")
+add_dependencies(program_cycle_tests_windows velmoraMonitorPublicacao)
+if(VELMORA_WINDOWS_FBCLIENT)
+  add_custom_command(TARGET program_cycle_tests_windows POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VELMORA_WINDOWS_FBCLIENT} $<TARGET_FILE_DIR:program_cycle_tests_windows>)
+endif()
+add_test(NAME ProgramCycle.WindowsProgram COMMAND program_cycle_tests_windows)
+add_test(NAME ProgramCycle.SameFilesAsLinux
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/parity/check_parity_files --cycle
+          "${PROGRAM_CYCLE_FOLDER}/windows/Gestão Comercial" "\\" "${PROGRAM_CYCLE_FOLDER}/linux/Gestão Comercial" /)
+set_tests_properties(ProgramCycle.Database PROPERTIES FIXTURES_SETUP program_cycle_database TIMEOUT 300)
+set_tests_properties(ProgramCycle.LinuxProgram PROPERTIES TIMEOUT 600 FIXTURES_SETUP program_cycle_linux
+  FIXTURES_REQUIRED "program_cycle_database;firebird_server;ftp_server")
+set_tests_properties(ProgramCycle.WindowsProgram PROPERTIES TIMEOUT 600 FIXTURES_SETUP program_cycle_windows
+  FIXTURES_REQUIRED "program_cycle_database;firebird_server;ftp_server"
+  ENVIRONMENT "VELMORA_PROGRAM_CYCLE=${_program_cycle_windows};VELMORA_FIREBIRD_FIXTURE=${_firebird_fixture_windows};VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
+set_tests_properties(ProgramCycle.SameFilesAsLinux PROPERTIES
+  FIXTURES_REQUIRED "program_cycle_linux;program_cycle_windows")
