@@ -24,14 +24,17 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-BOOL CALLBACK lookAtWindow(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<NoticeSearch*>(parameter);
+bool isWindowOf(HWND window, DWORD processId, const std::wstring& windowClass) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    if (owner != search.processId || std::wstring(className) != L"VelmoraMensagemGenerica" ||
-        !IsWindowVisible(window)) {
+    return owner == processId && windowClass == className;
+}
+
+BOOL CALLBACK lookAtWindow(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<NoticeSearch*>(parameter);
+    if (!isWindowOf(window, search.processId, L"VelmoraMensagemGenerica") || !IsWindowVisible(window)) {
         return TRUE;
     }
     const HWND label = GetDlgItem(window, kNoticeLabelId);
@@ -53,11 +56,7 @@ struct MainWindowSearch {
 
 BOOL CALLBACK lookForMainWindow(HWND window, LPARAM parameter) {
     auto& search = *reinterpret_cast<MainWindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    if (owner == search.processId && search.windowClass == className) {
+    if (isWindowOf(window, search.processId, search.windowClass)) {
         search.found = window;
         return FALSE;
     }
