@@ -1,4 +1,5 @@
-# The tests that run on Windows (under Wine here): those that need no database and no Linux-only helper.
+# The tests that run on Windows (under Wine here): those that need no Linux-only helper; those that need a database
+# attach through the cross-built Firebird client to a Linux server (below).
 # GoogleTest comes as Debian's source package and is built with the cross compiler.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -105,3 +106,58 @@ target_link_libraries(updater_tests_windows PRIVATE velmora_windows_test_support
 target_compile_definitions(updater_tests_windows PRIVATE VELMORA_STAND_IN_UPDATER="Z:$<TARGET_FILE:stand_in_updater>")
 add_dependencies(updater_tests_windows stand_in_updater)
 gtest_discover_tests(updater_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+
+# Tests that attach to a database: through the client scripts/windows-deps cross-builds, copied beside them (not
+# beside the program, whose start without a client is tested), to private Linux servers of this machine started
+# as a CTest fixture; each test attaches to a copy of the template database of its own, in the fixture's folder.
+set(FIREBIRD_FIXTURE_FOLDER ${CMAKE_BINARY_DIR}/firebird-fixture)
+string(REPLACE "/" "\\" _firebird_fixture_windows "Z:${FIREBIRD_FIXTURE_FOLDER}")
+add_test(NAME FirebirdServer.Start
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/firebird_fixture start ${FIREBIRD_FIXTURE_FOLDER})
+add_test(NAME FirebirdServer.Stop
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/firebird_fixture stop ${FIREBIRD_FIXTURE_FOLDER})
+set_tests_properties(FirebirdServer.Start PROPERTIES FIXTURES_SETUP firebird_server TIMEOUT 300)
+set_tests_properties(FirebirdServer.Stop PROPERTIES FIXTURES_CLEANUP firebird_server)
+if(NOT VELMORA_WINDOWS_FBCLIENT)
+  message(FATAL_ERROR "VELMORA_WINDOWS_FBCLIENT is not set: configure with -C <cache>/windows-deps.cmake")
+endif()
+configure_file(${VELMORA_WINDOWS_FBCLIENT} ${CMAKE_CURRENT_BINARY_DIR}/fbclient.dll COPYONLY)
+add_executable(database_tests_windows
+  common/connection_test.cpp
+  reports/report_catalogue_test.cpp reports/report_values_test.cpp reports/sales_report_run_test.cpp
+  windows/database_server_test.cpp
+  support/erp_installation.cpp support/database_location_windows.cpp
+  fixtures/report_definition_builder.cpp fixtures/sales_data_builder.cpp)
+target_link_libraries(database_tests_windows PRIVATE velmora_windows_test_support velmora_reports)
+target_compile_definitions(database_tests_windows PRIVATE VELMORA_TEMPLATE_DB="Z:${TEMPLATE_DB}")
+add_dependencies(database_tests_windows erp_template_db)
+gtest_discover_tests(database_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300
+  FIXTURES_REQUIRED firebird_server ENVIRONMENT "VELMORA_FIREBIRD_FIXTURE=${_firebird_fixture_windows}")
+
+# The program's whole cycle against a Linux Firebird server (the firebird_server fixture) and the FTP fixture, and
+# the same workbooks and outbox as the Linux program leaves after its cycle on the same database.
+set(VELMORA_LINUX_PROGRAM ${CMAKE_SOURCE_DIR}/build/src/app/velmoraMonitorPublicacao CACHE FILEPATH
+  "The Linux program whose cycle the Windows program's is compared with (scripts/build)")
+set(PROGRAM_CYCLE_FOLDER ${CMAKE_BINARY_DIR}/program-cycle)
+string(REPLACE "/" "\\" _program_cycle_windows "Z:${PROGRAM_CYCLE_FOLDER}")
+set(_program_cycle ${CMAKE_CURRENT_SOURCE_DIR}/windows/program_cycle)
+add_test(NAME ProgramCycle.Database COMMAND ${_program_cycle} database ${PROGRAM_CYCLE_FOLDER})
+add_test(NAME ProgramCycle.LinuxProgram COMMAND ${_program_cycle} linux ${PROGRAM_CYCLE_FOLDER}
+  ${VELMORA_LINUX_PROGRAM} ${FIREBIRD_FIXTURE_FOLDER} ${FTP_FIXTURE_FOLDER})
+add_executable(program_cycle_tests_windows windows/program_cycle_test.cpp windows/running_program.cpp)
+target_link_libraries(program_cycle_tests_windows PRIVATE velmora_windows_test_support)
+target_compile_definitions(program_cycle_tests_windows PRIVATE
+  VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>")
+add_dependencies(program_cycle_tests_windows velmoraMonitorPublicacao)
+add_test(NAME ProgramCycle.WindowsProgram COMMAND program_cycle_tests_windows)
+add_test(NAME ProgramCycle.SameFilesAsLinux
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/parity/check_parity_files --cycle
+          "${PROGRAM_CYCLE_FOLDER}/windows/Gestão Comercial" "\\" "${PROGRAM_CYCLE_FOLDER}/linux/Gestão Comercial" /)
+set_tests_properties(ProgramCycle.Database PROPERTIES FIXTURES_SETUP program_cycle_database TIMEOUT 300)
+set_tests_properties(ProgramCycle.LinuxProgram PROPERTIES TIMEOUT 600 FIXTURES_SETUP program_cycle_linux
+  FIXTURES_REQUIRED "program_cycle_database;firebird_server;ftp_server")
+set_tests_properties(ProgramCycle.WindowsProgram PROPERTIES TIMEOUT 600 FIXTURES_SETUP program_cycle_windows
+  FIXTURES_REQUIRED "program_cycle_database;firebird_server;ftp_server"
+  ENVIRONMENT "VELMORA_PROGRAM_CYCLE=${_program_cycle_windows};VELMORA_FIREBIRD_FIXTURE=${_firebird_fixture_windows};VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
+set_tests_properties(ProgramCycle.SameFilesAsLinux PROPERTIES
+  FIXTURES_REQUIRED "program_cycle_linux;program_cycle_windows")

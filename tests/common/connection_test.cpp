@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "common/database_error.h"
+#include "support/database_location.h"
 #include "support/erp_installation.h"
+#include "support/scratch_folder.h"
 
 namespace velmora {
 namespace {
@@ -82,7 +84,7 @@ TEST_F(ConnectionTest, UpdatesAreCommittedAtOnceForOtherUsers) {
     db->execute("create table t_seen (id integer)");
     db->execute("insert into t_seen values (1)");
     // The test's connection stays open with its transaction retained; a second attachment sees the row.
-    Connection other(ConnectionSettings{erp.databaseFile().string(), "sysdba", "plorvatec"});
+    Connection other(erp.connectionSettings());
     EXPECT_EQ(other.query("select count(*) from t_seen").field(0, 0).asInteger(), 1);
 }
 
@@ -107,12 +109,14 @@ TEST_F(ConnectionTest, ErrorsCarryTheClientsMessageAndCodes) {
 }
 
 TEST(ConnectionFailure, AMissingDatabaseFailsToAttachWithTheClientsText) {
-    Connection db(ConnectionSettings{"/nonexistent/folder/none.fdb", "sysdba", "plorvatec"});
+    const ScratchFolder folder;
+    Connection db(ConnectionSettings{test::databaseConnectionText(folder / "nonexistent" / "none.fdb"), "sysdba",
+                                     "plorvatec"});
     try {
         db.open();
         FAIL() << "attaching should fail";
     } catch (const DatabaseError& error) {
-        EXPECT_NE(std::string(error.what()).find("/nonexistent/folder/none.fdb"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("nonexistent/none.fdb"), std::string::npos) << error.what();
     }
     EXPECT_FALSE(db.isOpen());
 }

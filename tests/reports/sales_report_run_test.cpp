@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/connection.h"
+#include "common/utf8_path.h"
 #include "fixtures/report_definition_builder.h"
 #include "fixtures/sales_data_builder.h"
 #include "reports/interactive_session.h"
@@ -59,7 +60,7 @@ protected:
                                    makeDateTime(2024, 3, 31), *db, erp.programFolder());
     }
     std::filesystem::path workbook(const std::string& name) const {
-        return erp.programFolder() / "Excel" / (name + ".xlsx");
+        return erp.programFolder() / "Excel" / utf8Path(name + ".xlsx");
     }
 
     ErpInstallation erp;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "common/text_encoding.h"
+#include "support/database_location.h"
 
 namespace velmora::test {
 
@@ -49,8 +50,12 @@ void ErpInstallation::useDataFolder(const fs::path& folder) const {
     writeErpIni((folder / "velmora.ini").string());
 }
 
+ConnectionSettings ErpInstallation::connectionSettings() const {
+    return ConnectionSettings{databaseConnectionText(databaseFile()), "sysdba", "plorvatec"};
+}
+
 std::unique_ptr<Connection> ErpInstallation::connect() const {
-    return std::make_unique<Connection>(ConnectionSettings{databaseFile().string(), "sysdba", "plorvatec"});
+    return std::make_unique<Connection>(connectionSettings());
 }
 
 }  // namespace velmora::test

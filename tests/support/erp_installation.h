@@ -38,7 +38,8 @@ public:
     // database stays where it is.
     void useDataFolder(const std::filesystem::path& folder) const;
 
-    // A connection of the test's own to the installation's embedded database.
+    // What a connection of the test's own to the installation's database needs (support/database_location.h).
+    ConnectionSettings connectionSettings() const;
     std::unique_ptr<Connection> connect() const;
 
 private:
