@@ -16,8 +16,10 @@ target_compile_definitions(velmora_windows_test_support INTERFACE
 function(velmora_windows_tests name libraries)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE velmora_windows_test_support ${libraries})
-  # Wine's first start of a prefix takes a while; discovery runs the program once.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  # Wine's first start of a prefix takes a while; discovery runs the program once. The current folder is the
+  # program's own: the system's search order for a DLL includes it.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 velmora_windows_tests(common_tests_windows ""
