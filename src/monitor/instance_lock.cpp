@@ -30,6 +30,24 @@ std::string lockBytes(const std::string& programPath) {
            "\r\n";
 }
 
+// Writes the lock's bytes into a new file (CreateNew) or over the existing one; 0 or the errno value. A new file
+// that could not be written whole is removed: a lock cut short by a full disk would block the next start for
+// nothing.
+int writeLockFile(const fs::path& file, platform::OpenMode mode, const std::string& bytes) {
+    FileDescriptor descriptor(platform::openFile(file, mode));
+    if (!descriptor.valid()) {
+        return errno;
+    }
+    int error = descriptor.writeAll(bytes);
+    if (const int closing = descriptor.close(); error == 0) {
+        error = closing;
+    }
+    if (error != 0 && mode == platform::OpenMode::CreateNew) {
+        platform::removeFile(file);
+    }
+    return error;
+}
+
 }  // namespace
 
 std::string NomeArquivoTrava(const std::string& programPath) {
@@ -49,19 +67,11 @@ InstanceLock::InstanceLock(fs::path file, const std::string& programPath)
 
 bool InstanceLock::create() {
     const std::lock_guard guard(mutex_);
-    FileDescriptor descriptor(platform::openFile(file_, platform::OpenMode::CreateNew));
-    if (!descriptor.valid()) {
-        if (errno == EEXIST) {
-            return false;
-        }
-        throw std::runtime_error(fileErrorMessage("gravar", file_, errno));
-    }
-    int error = descriptor.writeAll(bytes_);
-    if (const int closing = descriptor.close(); error == 0) {
-        error = closing;
+    const int error = writeLockFile(file_, platform::OpenMode::CreateNew, bytes_);
+    if (error == EEXIST) {
+        return false;
     }
     if (error != 0) {
-        platform::removeFile(file_);  // a lock cut short by a full disk would block the next start for nothing
         throw std::runtime_error(fileErrorMessage("gravar", file_, error));
     }
     return true;
@@ -81,18 +91,12 @@ InstanceLock::Check InstanceLock::refresh() {
     const std::lock_guard guard(mutex_);
     std::error_code missing;
     if (!fs::exists(file_, missing) && !missing) {
-        FileDescriptor descriptor(platform::openFile(file_, platform::OpenMode::CreateNew));
-        if (descriptor.valid()) {
-            const int error = descriptor.writeAll(bytes_);
-            const int closing = descriptor.close();
-            if (error == 0 && closing == 0) {
-                return {};
-            }
-            platform::removeFile(file_);
-            return {Standing::Unproven, fileErrorMessage("gravar", file_, error != 0 ? error : closing)};
+        const int error = writeLockFile(file_, platform::OpenMode::CreateNew, bytes_);
+        if (error == 0) {
+            return {};
         }
-        if (errno != EEXIST) {
-            return {Standing::Unproven, fileErrorMessage("gravar", file_, errno)};
+        if (error != EEXIST) {
+            return {Standing::Unproven, fileErrorMessage("gravar", file_, error)};
         }
         // Another start wrote one in between: it is looked at below.
     }
@@ -104,15 +108,7 @@ InstanceLock::Check InstanceLock::refresh() {
         return {Standing::TakenByAnother, "O arquivo de trava " + utf8Text(file_) + " foi gravado por outro monitor."};
     }
     // Writing the same bytes again gives the lock the folder's time of now.
-    FileDescriptor descriptor(platform::openFile(file_, platform::OpenMode::WriteExisting));
-    if (!descriptor.valid()) {
-        return {Standing::Unproven, fileErrorMessage("gravar", file_, errno)};
-    }
-    int error = descriptor.writeAll(bytes_);
-    if (const int closing = descriptor.close(); error == 0) {
-        error = closing;
-    }
-    if (error != 0) {
+    if (const int error = writeLockFile(file_, platform::OpenMode::WriteExisting, bytes_); error != 0) {
         return {Standing::Unproven, fileErrorMessage("gravar", file_, error)};
     }
     return {};
