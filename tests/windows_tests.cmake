@@ -61,7 +61,8 @@ gtest_discover_tests(survey_ftp_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES T
   FIXTURES_REQUIRED ftp_server ENVIRONMENT "VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
 
 # Stand-ins for the Firebird client, each in a folder of its own: a 64-bit one, a 32-bit one (this machine cannot
-# run 32-bit programs, but loading the file is enough to be refused) and one that needs a library not shipped.
+# run 32-bit programs, but loading the file is enough to be refused), one that needs a library not shipped and one
+# that lacks a function.
 enable_language(C)
 set(STAND_INS ${CMAKE_BINARY_DIR}/stand-ins)
 function(velmora_stand_in_library name folder output)
@@ -69,12 +70,15 @@ function(velmora_stand_in_library name folder output)
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${output}
     RUNTIME_OUTPUT_DIRECTORY ${STAND_INS}/${folder} ARCHIVE_OUTPUT_DIRECTORY ${STAND_INS}/${folder})
   target_link_options(${name} PRIVATE -static-libgcc)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 velmora_stand_in_library(stand_in_fbclient client fbclient windows/stand_in_fbclient.c)
 velmora_stand_in_library(stand_in_absent_library absent velmora_absent windows/stand_in_absent_library.c)
 velmora_stand_in_library(stand_in_fbclient_needing_absent needs-absent fbclient windows/stand_in_fbclient.c)
 target_compile_definitions(stand_in_fbclient_needing_absent PRIVATE STAND_IN_NEEDS_ABSENT_LIBRARY)
 target_link_libraries(stand_in_fbclient_needing_absent PRIVATE stand_in_absent_library)
+velmora_stand_in_library(stand_in_fbclient_without_fetch without-fetch fbclient windows/stand_in_fbclient.c)
+target_compile_definitions(stand_in_fbclient_without_fetch PRIVATE STAND_IN_WITHOUT_FETCH)
 find_program(VELMORA_I686_CC i686-w64-mingw32-gcc)
 if(NOT VELMORA_I686_CC)
   message(FATAL_ERROR "The Windows tests need the 32-bit MinGW-w64 C compiler: apt-get install gcc-mingw-w64-i686")
@@ -82,15 +86,17 @@ endif()
 add_custom_command(OUTPUT ${STAND_INS}/x86/fbclient.dll
   COMMAND ${CMAKE_COMMAND} -E make_directory ${STAND_INS}/x86
   COMMAND ${VELMORA_I686_CC} -shared -static-libgcc -Wall -Wextra -Werror -DUNICODE -D_UNICODE
-    -o ${STAND_INS}/x86/fbclient.dll ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c VERBATIM)
+    -I${PROJECT_SOURCE_DIR}/src -o ${STAND_INS}/x86/fbclient.dll ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/stand_in_fbclient.c ${PROJECT_SOURCE_DIR}/src/common/firebird_functions.h
+  VERBATIM)
 add_custom_target(stand_in_fbclient_x86 DEPENDS ${STAND_INS}/x86/fbclient.dll)
 
 add_executable(firebird_loader_tests_windows windows/firebird_client_search_test.cpp)
 target_link_libraries(firebird_loader_tests_windows PRIVATE velmora_windows_test_support)
 target_compile_definitions(firebird_loader_tests_windows PRIVATE VELMORA_STAND_INS="Z:${STAND_INS}"
   VELMORA_TEST_PROGRAM_FOLDER="Z:$<TARGET_FILE_DIR:firebird_loader_tests_windows>")
-add_dependencies(firebird_loader_tests_windows stand_in_fbclient stand_in_fbclient_needing_absent stand_in_fbclient_x86)
+add_dependencies(firebird_loader_tests_windows stand_in_fbclient stand_in_fbclient_needing_absent stand_in_fbclient_x86
+  stand_in_fbclient_without_fetch)
 gtest_discover_tests(firebird_loader_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
 
 # The program itself, started under Wine as a user starts it.
@@ -125,7 +131,7 @@ if(NOT VELMORA_WINDOWS_FBCLIENT)
 endif()
 configure_file(${VELMORA_WINDOWS_FBCLIENT} ${CMAKE_CURRENT_BINARY_DIR}/fbclient.dll COPYONLY)
 add_executable(database_tests_windows
-  common/connection_test.cpp
+  common/connection_test.cpp common/firebird_client_test.cpp
   reports/report_catalogue_test.cpp reports/report_values_test.cpp reports/sales_report_run_test.cpp
   windows/database_server_test.cpp
   support/erp_installation.cpp support/database_location_windows.cpp
@@ -152,6 +158,7 @@ target_compile_definitions(program_cycle_tests_windows PRIVATE
   VELMORA_PROGRAM="Z:$<TARGET_FILE:velmoraMonitorPublicacao>")
 add_dependencies(program_cycle_tests_windows velmoraMonitorPublicacao)
 add_test(NAME ProgramCycle.WindowsProgram COMMAND program_cycle_tests_windows)
+add_test(NAME ProgramCycle.WindowsProgramThroughGds32 COMMAND program_cycle_tests_windows)
 add_test(NAME ProgramCycle.SameFilesAsLinux
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/parity/check_parity_files --cycle
           "${PROGRAM_CYCLE_FOLDER}/windows/Gestão Comercial" "\\" "${PROGRAM_CYCLE_FOLDER}/linux/Gestão Comercial" /)
@@ -163,3 +170,13 @@ set_tests_properties(ProgramCycle.WindowsProgram PROPERTIES TIMEOUT 600 FIXTURES
   ENVIRONMENT "VELMORA_PROGRAM_CYCLE=${_program_cycle_windows};VELMORA_FIREBIRD_FIXTURE=${_firebird_fixture_windows};VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
 set_tests_properties(ProgramCycle.SameFilesAsLinux PROPERTIES
   FIXTURES_REQUIRED "program_cycle_linux;program_cycle_windows")
+# The same cycle with the client renamed gds32.dll, alone in the program folder, in a folder of its own.
+set_tests_properties(ProgramCycle.WindowsProgramThroughGds32 PROPERTIES TIMEOUT 600
+  FIXTURES_SETUP program_cycle_windows_gds32
+  FIXTURES_REQUIRED "program_cycle_database;firebird_server;ftp_server"
+  ENVIRONMENT "VELMORA_CYCLE_CLIENT=gds32.dll;VELMORA_PROGRAM_CYCLE=${_program_cycle_windows};VELMORA_FIREBIRD_FIXTURE=${_firebird_fixture_windows};VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
+add_test(NAME ProgramCycle.SameFilesAsLinuxThroughGds32
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/parity/check_parity_files --cycle
+          "${PROGRAM_CYCLE_FOLDER}/windows-gds32/Gestão Comercial" "\\" "${PROGRAM_CYCLE_FOLDER}/linux/Gestão Comercial" /)
+set_tests_properties(ProgramCycle.SameFilesAsLinuxThroughGds32 PROPERTIES
+  FIXTURES_REQUIRED "program_cycle_linux;program_cycle_windows_gds32")

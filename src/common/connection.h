@@ -10,11 +10,18 @@
 
 namespace velmora {
 
+struct FirebirdClient;
+
 struct ConnectionSettings {
     std::string database;  // "host:path" for a server, a plain path for the embedded engine
     std::string userName;
     std::string password;
+    const FirebirdClient* client = nullptr;  // the program's own (firebirdClient()) when not given
 };
+
+// The Firebird client the connections go through, for the journal: "<file> (<version>)". Loads it on first use;
+// throws FirebirdClientMissing (firebird_loader.h) when none serves.
+std::string databaseClientDescription();
 
 // The program's one database connection with its default transaction (read committed, record version,
 // no wait). A closed connection attaches again on the next statement; the transaction starts with the first
@@ -45,6 +52,7 @@ public:
 private:
     struct Handles;
     void ensureTransaction();
+    const FirebirdClient& client() const;
 
     ConnectionSettings settings_;
     std::unique_ptr<Handles> handles_;

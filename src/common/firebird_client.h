@@ -1,43 +1,47 @@
 #pragma once
 
-// Plumbing shared by the database classes: the client's master interface, owned status objects, and the
-// conversion of client exceptions into DatabaseError. Only .cpp files of this folder include it.
+// The Firebird/InterBase client the monitor talks through: its file, its version and the functions of its
+// interface, found by name (firebird_functions.h). Only the database classes and their tests include this header.
 
-#include <firebird/Interface.h>
+#include <ibase.h>
 
-#include <memory>
+#include <string>
+#include <string_view>
 
 #include "common/database_error.h"
+#include "common/firebird_functions.h"
 
-namespace velmora::firebird {
+namespace velmora {
 
-Firebird::IMaster* master();
-Firebird::IUtil* util();
+struct FirebirdClient {
+    std::string file;     // where it was loaded from, UTF-8
+    std::string version;  // as the client names itself, e.g. "WI-V3.0.11.33637 Firebird 3.0"; empty when it cannot
 
-struct ReleaseInterface {
-    template <class T>
-    void operator()(T* object) const { object->release(); }
-};
-struct DisposeInterface {
-    template <class T>
-    void operator()(T* object) const { object->dispose(); }
-};
-template <class T>
-using Ref = std::unique_ptr<T, ReleaseInterface>;
-template <class T>
-using Owned = std::unique_ptr<T, DisposeInterface>;
+// ibase.h marks isc_interprete deprecated; it is the only message function of the oldest clients.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#define VELMORA_FIREBIRD_MEMBER(name) decltype(&::name) name = nullptr;
+    VELMORA_FIREBIRD_REQUIRED_FUNCTIONS(VELMORA_FIREBIRD_MEMBER)
+    VELMORA_FIREBIRD_OPTIONAL_FUNCTIONS(VELMORA_FIREBIRD_MEMBER)
+#undef VELMORA_FIREBIRD_MEMBER
+#pragma GCC diagnostic pop
 
-// A status object of our own for one sequence of calls; calls through it throw FbException on error.
-class Status {
-public:
-    Status() : status_(master()->getStatus()), wrapper_(status_.get()) {}
-    Firebird::ThrowStatusWrapper* get() { return &wrapper_; }
-
-private:
-    Owned<Firebird::IStatus> status_;
-    Firebird::ThrowStatusWrapper wrapper_;
+    // Firebird 2.5 and newer take the database path in UTF-8 (isc_dpb_utf8_filename); older clients and
+    // InterBase take it in the system's ANSI code page.
+    bool takesUtf8FileNames() const;
+    // "<file> (<version>)" for the journal.
+    std::string description() const;
 };
 
-DatabaseError toDatabaseError(const Firebird::FbException& error);
+// The client of this program, loaded on first use (firebird_loader.h). Throws FirebirdClientMissing, the same
+// each time it is asked.
+const FirebirdClient& firebirdClient();
 
-}  // namespace velmora::firebird
+// The client's text for a failed call's status vector, one line per message as Firebird's own tools print it.
+std::string statusText(const FirebirdClient& client, const ISC_STATUS* status);
+DatabaseError toDatabaseError(const FirebirdClient& client, const ISC_STATUS* status);
+
+// Whether the version text names Firebird 2.5 or newer.
+bool versionTakesUtf8FileNames(std::string_view version);
+
+}  // namespace velmora

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/firebird_client.h"
+
 namespace velmora::platform {
 
 // Only full paths: a client that the current folder or PATH could supply would be whatever sits there.
@@ -23,10 +25,16 @@ struct FirebirdClientSearch {
 // and the system folder.
 FirebirdClientSearch firebirdClientSearch();
 
-// fbclient.dll from the first folder where it loads and has the interface of Firebird 3.0 or newer; what it needs
-// comes from its own folder and the system's, never from the current folder nor PATH. A client that does not serve
-// (32-bit, missing a library, too old) does not stop the search. Throws FirebirdClientMissing telling why each one
-// found did not serve, or which folders were searched.
-HMODULE loadFirebirdClientLibrary(const FirebirdClientSearch& search);
+struct LoadedFirebirdClient {
+    HMODULE module = nullptr;
+    FirebirdClient client;
+};
+
+// From the first folder where one loads and has every function the monitor calls: fbclient.dll, or where that is
+// missing or does not serve, gds32.dll; what it needs comes from its own folder and the system's, never from the
+// current folder nor PATH. A client that does not serve (32-bit, missing a library, lacking a function) does not
+// stop the search. Throws FirebirdClientMissing telling why each one found did not serve, or which folders were
+// searched.
+LoadedFirebirdClient loadFirebirdClientLibrary(const FirebirdClientSearch& search);
 
 }  // namespace velmora::platform

@@ -20,7 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr wchar_t kClientFile[] = L"fbclient.dll";
-const char* const kWhatTheMonitorNeeds = "O monitor precisa do cliente de 64 bits do Firebird 3.0 ou mais novo.";
+// InterBase's name for its client, which Firebird installs too for older programs.
+constexpr wchar_t kLegacyClientFile[] = L"gds32.dll";
+const char* const kWhatTheMonitorNeeds =
+    "O monitor precisa de um cliente de 64 bits do Firebird (fbclient.dll) ou do InterBase (gds32.dll).";
 
 struct RegistryKey {
     HKEY handle = nullptr;
@@ -83,9 +86,9 @@ bool isFile(const fs::path& file) {
 
 std::string quoted(const fs::path& path) { return "\"" + utf8Text(path) + "\""; }
 
-// Why the client found at `file` does not serve, or nothing when it does and `module` holds it.
+// Why the client found at `file` does not serve, or nothing when it does and `loaded` holds it.
 struct Attempt {
-    HMODULE module = nullptr;
+    LoadedFirebirdClient loaded;
     bool wrongBitness = false;
     std::string refusal;
 };
@@ -100,20 +103,25 @@ Attempt tryClient(const fs::path& file) {
         switch (error) {
         case ERROR_BAD_EXE_FORMAT:
         case ERROR_EXE_MACHINE_TYPE_MISMATCH:
-            return {nullptr, true, name + " é de 32 bits; este monitor é um programa de 64 bits."};
+            return {{}, true, name + " é de 32 bits; este monitor é um programa de 64 bits."};
         case ERROR_MOD_NOT_FOUND:
-            return {nullptr, false,
+            return {{}, false,
                     name + " não pôde ser carregada porque falta uma biblioteca de que ela depende (por exemplo, o "
                            "Microsoft Visual C++ Redistributable de 64 bits)."};
         default:
-            return {nullptr, false, name + " não pôde ser carregada: " + windowsErrorReason(error) + "."};
+            return {{}, false, name + " não pôde ser carregada: " + windowsErrorReason(error) + "."};
         }
     }
-    if (::GetProcAddress(module, "fb_get_master_interface") == nullptr) {
+    FirebirdClient client;
+    const std::string missing = bindFirebirdFunctions(client, [module](const char* function) {
+        return reinterpret_cast<void*>(::GetProcAddress(module, function));
+    });
+    if (!missing.empty()) {
         ::FreeLibrary(module);
-        return {nullptr, false, name + " é de uma versão anterior ao Firebird 3.0."};
+        return {{}, false, name + " não tem a função " + missing + ", de que o monitor precisa."};
     }
-    return {module, false, {}};
+    client.file = utf8Text(file);
+    return {{module, std::move(client)}, false, {}};
 }
 
 std::string joined(const std::vector<std::string>& parts, const char* separator) {
@@ -162,29 +170,31 @@ FirebirdClientSearch firebirdClientSearch() {
     return {runningProgramFile().parent_path(), registeredInstallationFolders(), systemFolder()};
 }
 
-HMODULE loadFirebirdClientLibrary(const FirebirdClientSearch& search) {
+LoadedFirebirdClient loadFirebirdClientLibrary(const FirebirdClientSearch& search) {
     const std::vector<fs::path> folders = search.folders();
     std::vector<std::string> refusals;
     std::vector<fs::path> wrongBitness;
     for (const fs::path& folder : folders) {
-        const fs::path file = folder / kClientFile;
-        if (!isFile(file)) {
-            continue;
-        }
-        const Attempt attempt = tryClient(file);
-        if (attempt.module != nullptr) {
-            return attempt.module;
-        }
-        refusals.push_back(attempt.refusal);
-        if (attempt.wrongBitness) {
-            wrongBitness.push_back(file);
+        for (const wchar_t* name : {kClientFile, kLegacyClientFile}) {
+            const fs::path file = folder / name;
+            if (!isFile(file)) {
+                continue;
+            }
+            Attempt attempt = tryClient(file);
+            if (attempt.loaded.module != nullptr) {
+                return std::move(attempt.loaded);
+            }
+            refusals.push_back(attempt.refusal);
+            if (attempt.wrongBitness) {
+                wrongBitness.push_back(file);
+            }
         }
     }
     std::vector<std::string> searched;
     for (const fs::path& folder : folders) {
         searched.push_back(quoted(folder));
     }
-    std::string message = refusals.empty() ? "Não foi encontrada a biblioteca do cliente Firebird (fbclient.dll) "
+    std::string message = refusals.empty() ? "Não foi encontrada a biblioteca do cliente Firebird (fbclient.dll ou gds32.dll) "
                                              "em nenhuma destas pastas: " +
                                                  joined(searched, ", ") + "."
                                            : joined(refusals, " ");
@@ -197,12 +207,9 @@ HMODULE loadFirebirdClientLibrary(const FirebirdClientSearch& search) {
 
 }  // namespace platform
 
-Firebird::IMaster* loadFirebirdClient() {
-    const HMODULE client = platform::loadFirebirdClientLibrary(platform::firebirdClientSearch());
-    using MasterEntry = Firebird::IMaster*(ISC_EXPORT*)();
-    const auto entry = reinterpret_cast<MasterEntry>(
-        reinterpret_cast<void*>(::GetProcAddress(client, "fb_get_master_interface")));
-    return entry();
+// The library stays loaded for the life of the program.
+FirebirdClient loadFirebirdClient() {
+    return platform::loadFirebirdClientLibrary(platform::firebirdClientSearch()).client;
 }
 
 }  // namespace velmora

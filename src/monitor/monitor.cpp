@@ -88,7 +88,7 @@ void Monitor::FormCreate() {
     try {
         ui_.showTrayIcon();
         ExibirVersao();
-        journal_.record({JournalKind::Inicio, programPath_, true, versionText_});
+        journal_.record({JournalKind::Inicio, programPath_, true, versionText_ + "; " + clientText()});
 
         if (!takeInstanceLock()) {
             return;  // the program ends after this handler; a refused start touches neither database nor update
@@ -105,6 +105,15 @@ void Monitor::FormCreate() {
         failStart(missing.what(), false);  // its box was the message
     } catch (const std::exception& error) {
         failStart(error.what(), true);
+    }
+}
+
+// Which client the ERP's database is reached through: sites mix Firebird and InterBase clients of many ages.
+std::string Monitor::clientText() {
+    try {
+        return "cliente Firebird: " + databaseClientDescription();
+    } catch (const FirebirdClientMissing&) {
+        return "cliente Firebird: nenhum";  // the end line gives the reason
     }
 }
 

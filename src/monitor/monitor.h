@@ -85,6 +85,7 @@ public:
 
 private:
     [[noreturn]] void EncerrarProcesso();
+    static std::string clientText();
     [[noreturn]] void failStart(const std::string& message, bool tell);
     void releaseLock();
     void tellJournalFailure();

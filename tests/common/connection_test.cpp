@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/database_error.h"
+#include "common/firebird_client.h"
 #include "support/database_location.h"
 #include "support/erp_installation.h"
 #include "support/scratch_folder.h"
@@ -164,6 +165,38 @@ TEST_F(ConnectionTest, RowsCanBeTakenInBatchesAsTheyAreFetched) {
                  std::runtime_error);
     EXPECT_EQ(batches, 3);
     EXPECT_EQ(db->query("select count(*) from t_batch").field(0, 0).asInteger(), 1000);
+}
+
+// A client older than Firebird 2.5 does not know UTF-8 paths: it gets the path in the system's ANSI code page, so an
+// installation under "Gestão" still reaches its database, and its messages come through isc_interprete.
+TEST(OlderClient, ReachesADatabaseUnderAnAccentedFolderThroughTheAnsiCodePage) {
+    FirebirdClient older = firebirdClient();
+    older.version = "WI-V2.1.7.18553 Firebird 2.1";
+    older.fb_interpret = nullptr;
+    const ErpInstallation erp("Gestão Comercial");
+    ConnectionSettings settings = erp.connectionSettings();
+    settings.client = &older;
+    Connection db(settings);
+    EXPECT_EQ(db.query("select count(*) from rdb$database").field(0, 0).asInteger(), 1);
+    try {
+        db.query("select * from no_such_table");
+        FAIL() << "the statement should fail";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(std::string(error.what()).find("Table unknown"), std::string::npos) << error.what();
+    }
+#ifdef _WIN32
+    // One the code page cannot spell is refused by name rather than handed over as another file's name.
+    settings.database = "127.0.0.1:C:\\Dados\\Łódź\\velmora.fdb";
+    Connection unreachable(settings);
+    try {
+        unreachable.open();
+        FAIL() << "the path should be refused";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(std::string(error.what()).find("\"" + settings.database + "\""), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("Firebird 2.1"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(unreachable.isOpen());
+#endif
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ const fs::path kClient64 = kStandIns / "client" / "fbclient.dll";
 const fs::path kClient32 = kStandIns / "x86" / "fbclient.dll";
 const fs::path kClientNeedingAbsent = kStandIns / "needs-absent" / "fbclient.dll";
 const fs::path kAbsentLibrary = kStandIns / "absent" / "velmora_absent.dll";
+const fs::path kClientWithoutFetch = kStandIns / "without-fetch" / "fbclient.dll";
+
+// A stand-in put into a folder under a client's name.
+struct Placed {
+    fs::path standIn;
+    fs::path folder;
+    fs::path name = L"fbclient.dll";
+};
 
 void put(const fs::path& standIn, const fs::path& folder, const fs::path& name = L"fbclient.dll") {
     fs::create_directories(folder);
@@ -62,12 +70,12 @@ protected:
     }
 
     // The search's folders hold these stand-ins and nothing else.
-    void placeOnly(const std::vector<std::pair<fs::path, fs::path>>& clients) const {
+    void placeOnly(const std::vector<Placed>& clients) const {
         for (const fs::path& folder : search.folders()) {
             fs::remove_all(folder);
         }
-        for (const auto& [standIn, folder] : clients) {
-            put(standIn, folder);
+        for (const Placed& client : clients) {
+            put(client.standIn, client.folder, client.name);
         }
     }
 
@@ -80,7 +88,7 @@ protected:
 
 std::string missingText(const FirebirdClientSearch& search) {
     try {
-        const HMODULE module = platform::loadFirebirdClientLibrary(search);
+        const HMODULE module = platform::loadFirebirdClientLibrary(search).module;
         ADD_FAILURE() << "loaded " << utf8Text(moduleFile(module));
     } catch (const FirebirdClientMissing& error) {
         return error.what();
@@ -88,33 +96,46 @@ std::string missingText(const FirebirdClientSearch& search) {
     return {};
 }
 
-// A client that does not serve does not stop the search; the first that serves is taken.
+// A client that does not serve does not stop the search; the first that serves is taken, fbclient.dll before
+// gds32.dll in each folder.
 TEST_F(FirebirdClientSearchTest, TakesTheFirstClientThatServesInTheOrderOfTheFolders) {
+    const fs::path program = search.programFolder;
+    const fs::path installation = search.installationFolders[0];
+    const fs::path system = search.systemFolder;
     struct Case {
         const char* name;
-        std::vector<std::pair<fs::path, fs::path>> clients;  // stand-in, folder
+        std::vector<Placed> clients;
         fs::path expected;
     };
     const Case cases[] = {
-        {"program folder first",
-         {{kClient64, search.programFolder}, {kClient64, search.installationFolders[0]}},
-         search.programFolder},
+        {"program folder first", {{kClient64, program}, {kClient64, installation}}, program / "fbclient.dll"},
         {"a registered installation before the system folder",
-         {{kClient64, search.installationFolders[0]}, {kClient64, search.systemFolder}},
-         search.installationFolders[0]},
-        {"the system folder last", {{kClient64, search.systemFolder}}, search.systemFolder},
-        {"past a 32-bit one", {{kClient32, search.programFolder}, {kClient64, search.systemFolder}},
-         search.systemFolder},
+         {{kClient64, installation}, {kClient64, system}},
+         installation / "fbclient.dll"},
+        {"the system folder last", {{kClient64, system}}, system / "fbclient.dll"},
+        {"past a 32-bit one", {{kClient32, program}, {kClient64, system}}, system / "fbclient.dll"},
+        {"gds32.dll where there is no fbclient.dll", {{kClient64, program, L"gds32.dll"}}, program / "gds32.dll"},
+        {"fbclient.dll before gds32.dll of the same folder",
+         {{kClient64, program, L"gds32.dll"}, {kClient64, program}},
+         program / "fbclient.dll"},
+        {"gds32.dll of the program folder before fbclient.dll of the system's",
+         {{kClient64, program, L"gds32.dll"}, {kClient64, system}},
+         program / "gds32.dll"},
+        {"past one lacking a function, to the gds32.dll beside it",
+         {{kClientWithoutFetch, program}, {kClient64, program, L"gds32.dll"}},
+         program / "gds32.dll"},
+        // Last: Wine keeps a file whose import failed mapped, so it cannot be removed for a case after it.
         {"past one missing a library",
-         {{kClientNeedingAbsent, search.programFolder}, {kClient64, search.installationFolders[0]}},
-         search.installationFolders[0]},
+         {{kClientNeedingAbsent, program}, {kClient64, installation}},
+         installation / "fbclient.dll"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         placeOnly(c.clients);
-        const HMODULE module = platform::loadFirebirdClientLibrary(search);
-        EXPECT_TRUE(sameFile(moduleFile(module), c.expected / "fbclient.dll")) << utf8Text(moduleFile(module));
-        ::FreeLibrary(module);
+        const platform::LoadedFirebirdClient loaded = platform::loadFirebirdClientLibrary(search);
+        EXPECT_TRUE(sameFile(moduleFile(loaded.module), c.expected)) << utf8Text(moduleFile(loaded.module));
+        EXPECT_TRUE(sameFile(utf8Path(loaded.client.file), c.expected)) << loaded.client.file;
+        ::FreeLibrary(loaded.module);
     }
 }
 
@@ -122,27 +143,32 @@ TEST_F(FirebirdClientSearchTest, TakesTheFirstClientThatServesInTheOrderOfTheFol
 TEST_F(FirebirdClientSearchTest, WhenNoneServesTheMessageTellsTheCauseAndTheRemedy) {
     const std::string programFolder = utf8Text(search.programFolder);
     const std::string installation = utf8Text(search.installationFolders[0]);
+    const std::string kNeeded = "um cliente de 64 bits do Firebird (fbclient.dll) ou do InterBase (gds32.dll)";
     struct Case {
         const char* name;
-        std::vector<std::pair<fs::path, fs::path>> clients;
+        std::vector<Placed> clients;
         std::vector<std::string> expected;
     };
     const Case cases[] = {
         {"none anywhere",
          {},
-         {"Não foi encontrada a biblioteca do cliente Firebird (fbclient.dll)", "\"" + programFolder + "\", \"" +
-              installation + "\", \"" + utf8Text(search.systemFolder) + "\".", "64 bits do Firebird 3.0",
+         {"Não foi encontrada a biblioteca do cliente Firebird (fbclient.dll ou gds32.dll)", "\"" + programFolder +
+              "\", \"" + installation + "\", \"" + utf8Text(search.systemFolder) + "\".", kNeeded,
           "Copie o fbclient.dll de 64 bits para a pasta do monitor, \"" + programFolder + "\""}},
         {"the ERP's 32-bit one in a registered installation",
          {{kClient32, search.installationFolders[0]}},
          {"\"" + utf8Text(search.installationFolders[0] / "fbclient.dll") + "\" é de 32 bits",
-          "64 bits do Firebird 3.0", "Copie o fbclient.dll de 64 bits para a pasta do monitor, \"" + programFolder +
+          kNeeded, "Copie o fbclient.dll de 64 bits para a pasta do monitor, \"" + programFolder +
                                          "\", sem substituir o fbclient.dll de 32 bits que o ERP usa."}},
         {"the ERP's 32-bit one in the monitor's own folder",
          {{kClient32, search.programFolder}},
          {"\"" + utf8Text(search.programFolder / "fbclient.dll") + "\" é de 32 bits",
           "da pasta do monitor é o que o ERP usa e deve ficar",
           "para a pasta de sistema, \"" + utf8Text(search.systemFolder) + "\""}},
+        {"one lacking a function the monitor calls, as gds32.dll",
+         {{kClientWithoutFetch, search.programFolder, L"gds32.dll"}},
+         {"\"" + utf8Text(search.programFolder / "gds32.dll") + "\" não tem a função isc_dsql_fetch", kNeeded}},
+        // Last, for the reason above.
         {"a library it needs is missing (found in the current folder and PATH only)",
          {{kClientNeedingAbsent, search.programFolder}},
          {"\"" + utf8Text(search.programFolder / "fbclient.dll") + "\" não pôde ser carregada porque falta uma "
@@ -215,7 +241,7 @@ TEST_F(FirebirdClientSearchTest, ThisComputersFoldersAreTheProgramsTheRegistered
                             [&](const fs::path& folder) { return sameFile(folder, installation); }));
 
     here.programFolder = scratch / "Monitor";  // the test programs' folder may hold a real client
-    const HMODULE module = platform::loadFirebirdClientLibrary(here);
+    const HMODULE module = platform::loadFirebirdClientLibrary(here).module;
     EXPECT_TRUE(sameFile(moduleFile(module), installation / "fbclient.dll")) << utf8Text(moduleFile(module));
     ::FreeLibrary(module);
 }

@@ -1,5 +1,6 @@
 // The Windows program's whole cycle under Wine, against a Linux Firebird server and the FTP server of this machine
-// (CTest fixtures), on an ERP installation with Windows paths and accents and fbclient.dll in its program folder.
+// (CTest fixtures), on an ERP installation with Windows paths and accents and the Firebird client in its program
+// folder: as fbclient.dll, or (VELMORA_CYCLE_CLIENT) as gds32.dll alone, the name InterBase's sites know.
 // Start-up fills the grid; the first cycle publishes into a folder and to the FTP server, writes the reminders into
 // the outbox and takes up the survey files, journaling each; the disconnect flag ends it. ProgramCycle.
 // SameFilesAsLinux then compares the workbooks and outbox it leaves with the Linux program's.
@@ -41,6 +42,11 @@ fs::path fixtureFolder(const char* variable) {
 
 int portIn(const fs::path& fixture) { return std::stoi(readBytes(fixture / "port")); }
 
+std::string environmentOr(const char* variable, const char* otherwise) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' ? value : otherwise;
+}
+
 // The Linux server opens the database by its own name for the file: Wine's drive Z: is the Linux root.
 std::string linuxPath(const fs::path& windowsPath) {
     std::string text = utf8Text(windowsPath);
@@ -64,7 +70,7 @@ struct CycleInstallation {
             fs::create_directories(folder);
         }
         fs::copy_file(utf8Path(VELMORA_PROGRAM), program);
-        fs::copy_file(platform::runningProgramFile().parent_path() / "fbclient.dll", programFolder / "fbclient.dll");
+        fs::copy_file(platform::runningProgramFile().parent_path() / "fbclient.dll", programFolder / clientName);
         // The same time as the program's: no newer copy, nothing handed over to the updater.
         fs::copy_file(program, updateFolder / program.filename());
         fs::last_write_time(updateFolder / program.filename(), fs::last_write_time(program));
@@ -89,7 +95,7 @@ struct CycleInstallation {
                           "\\' where ds_pasta_salvar is not null");
         database->execute("update tab_relatorio set ds_servidor_ftp = '127.0.0.1', no_porta_ftp = " +
                           std::to_string(portIn(ftpFixture)) +
-                          ", ds_usuario_ftp = 'velmora', ds_senha_ftp = 's3nh@-Secreta', ds_pasta_ftp = '/windows/' "
+                          ", ds_usuario_ftp = 'velmora', ds_senha_ftp = 's3nh@-Secreta', ds_pasta_ftp = '/" + name + "/' "
                           "where tp_publicacao = 2");
         database->close();
     }
@@ -97,14 +103,16 @@ struct CycleInstallation {
     fs::path firebirdFixture = fixtureFolder("VELMORA_FIREBIRD_FIXTURE");
     fs::path ftpFixture = fixtureFolder("VELMORA_FTP_FIXTURE");
     fs::path cycleFolder = fixtureFolder("VELMORA_PROGRAM_CYCLE");
-    fs::path root = cycleFolder / "windows" / utf8Path("Gestão Comercial");
+    std::string clientName = environmentOr("VELMORA_CYCLE_CLIENT", "fbclient.dll");
+    std::string name = clientName == "fbclient.dll" ? "windows" : "windows-" + fs::path(clientName).stem().string();
+    fs::path root = cycleFolder / name / utf8Path("Gestão Comercial");
     fs::path programFolder = root / "ERP";
     fs::path program = programFolder / "velmoraMonitorPublicacao.exe";
     fs::path dataFolder = root / "Servidor" / "Dados";
     fs::path updateFolder = root / "Servidor" / "Update";
     fs::path emailFolder = root / "Email";
     fs::path publishedFolder = root / "Publicadas";
-    fs::path ftpFolder = ftpFixture / "root" / "windows";
+    fs::path ftpFolder = ftpFixture / "root" / name;
     fs::path journal = dataFolder / "velmoraMonitorPublicacao.log";
     fs::path output = root / "monitor-output.txt";
     std::unique_ptr<Connection> database;
@@ -203,6 +211,13 @@ TEST(ProgramCycle, TheFirstCyclePublishesRemindsAndTakesUpTheSurveysThenTheFlagE
                   .field(0, "PENDING")
                   .asString(),
               "0");
+
+    // The start names the client it took, with the version the client gives.
+    const auto starts = test::journalLines(erp.journal, "INICIO");
+    ASSERT_EQ(starts.size(), 1u);
+    const std::string client = "cliente Firebird: " + utf8Text(erp.programFolder / erp.clientName) + " (WI-V";
+    EXPECT_NE(starts[0].detail.find(client), std::string::npos) << starts[0].detail;
+    EXPECT_NE(starts[0].detail.find(" Firebird 3.0)"), std::string::npos) << starts[0].detail;
 
     const auto ends = test::journalLines(erp.journal, "FIM");
     ASSERT_EQ(ends.size(), 1u);

@@ -1,7 +1,10 @@
 /* A stand-in for the Firebird client: it leaves "<its own path>.loaded" behind when a program loads it, so a test
-   sees which copy was taken, also in another process. Built as the 64-bit and the 32-bit one, and as one that
-   needs a library that is not shipped. */
+   sees which copy was taken, also in another process. It exports every function the monitor looks for, by name
+   only: nothing may call them. Built as the 64-bit and the 32-bit one, as one that needs a library that is not
+   shipped, and as one that lacks isc_dsql_fetch. */
 #include <windows.h>
+
+#include "common/firebird_functions.h"
 
 #ifdef STAND_IN_NEEDS_ABSENT_LIBRARY
 __declspec(dllimport) int velmoraAbsentLibraryAnswer(void);
@@ -23,11 +26,18 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-/* Present, as in every client from Firebird 3.0 on; nothing may call it. */
-__declspec(dllexport) void* fb_get_master_interface(void) {
+static int standInAnswer(void) {
 #ifdef STAND_IN_NEEDS_ABSENT_LIBRARY
-    return (void*)(INT_PTR)velmoraAbsentLibraryAnswer();
+    return velmoraAbsentLibraryAnswer();
 #else
-    return NULL;
+    return 0;
 #endif
 }
+
+#ifdef STAND_IN_WITHOUT_FETCH
+#define isc_dsql_fetch standInWithoutFetch /* exported under another name: the client lacks it */
+#endif
+#define STAND_IN_FUNCTION(name) \
+    __declspec(dllexport) int name(void) { return standInAnswer(); }
+VELMORA_FIREBIRD_REQUIRED_FUNCTIONS(STAND_IN_FUNCTION)
+VELMORA_FIREBIRD_OPTIONAL_FUNCTIONS(STAND_IN_FUNCTION)
