@@ -41,10 +41,9 @@ velmora_windows_tests(file_errors_tests_windows velmora_monitor_core windows/fil
 # Folders whose full path is longer than MAX_PATH.
 velmora_windows_tests(long_path_tests_windows "velmora_reports;velmora_monitor_core" windows/long_path_test.cpp)
 # The Win32 window adapter; Wine needs a display for any window (scripts/test-windows runs under Xvfb).
-velmora_windows_tests(win32_window_tests velmora_monitor_window
-  win32/win32_main_window_test.cpp win32/win32_dialogs_test.cpp)
-add_executable(win32_window_demo win32/win32_window_demo.cpp)
-target_link_libraries(win32_window_demo PRIVATE velmora_monitor_window)
+velmora_windows_tests(win32_window_tests velmora_ui ui/win32/main_window_test.cpp ui/win32/dialogs_test.cpp)
+add_executable(win32_window_demo ui/win32/window_demo.cpp)
+target_link_libraries(win32_window_demo PRIVATE velmora_ui)
 include(${CMAKE_CURRENT_SOURCE_DIR}/parity/parity_tests.cmake)
 
 # Tests against the FTP server of this machine (a Linux program), started for them as a CTest fixture.

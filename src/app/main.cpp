@@ -6,7 +6,7 @@
 #include "app/monitor_program.h"
 #include "app/termination_request.h"
 #include "common/clock.h"
-#include "monitor/main_window.h"
+#include "ui/qt/main_window.h"
 #include "monitor/process_control.h"
 
 namespace {

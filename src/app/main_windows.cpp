@@ -5,7 +5,7 @@
 #include "app/monitor_program.h"
 #include "common/clock.h"
 #include "monitor/process_control.h"
-#include "monitor/win32_main_window.h"
+#include "ui/win32/main_window.h"
 
 namespace {
 

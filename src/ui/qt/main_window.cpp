@@ -1,4 +1,4 @@
-#include "monitor/main_window.h"
+#include "ui/qt/main_window.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "dialogs/generic_message.h"
+#include "ui/qt/generic_message.h"
 
 namespace velmora {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/win32_generic_message.h"
-#include "dialogs/win32_progress_window.h"
+#include "ui/win32/generic_message.h"
+#include "ui/win32/progress_window.h"
 #include "support/fake_clock.h"
-#include "win32_test_support.h"
+#include "ui/win32/test_support.h"
 
 namespace velmora {
 namespace {

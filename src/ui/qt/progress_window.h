@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <string>
 
-#include "dialogs/progress_form.h"
+#include "ui/qt/progress_form.h"
 #include "reports/interactive_session.h"
 
 namespace velmora {

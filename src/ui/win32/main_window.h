@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/win32_support.h"  // windows.h before shellapi.h
+#include "ui/win32/support.h"  // windows.h before shellapi.h
 
 #include <shellapi.h>
 

@@ -1,10 +1,10 @@
-#include "dialogs/win32_generic_message.h"
+#include "ui/win32/generic_message.h"
 
 #include <algorithm>
 #include <chrono>
 
 #include "common/clock.h"
-#include "dialogs/win32_support.h"
+#include "ui/win32/support.h"
 
 namespace velmora {
 

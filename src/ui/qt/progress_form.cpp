@@ -1,4 +1,4 @@
-#include "dialogs/progress_form.h"
+#include "ui/qt/progress_form.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "dialogs/generic_message.h"
+#include "ui/qt/generic_message.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "dialogs/progress_gauge.h"
+#include "ui/qt/progress_gauge.h"
 
 namespace velmora {
 

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "dialogs/progress_gauge.h"
+#include "ui/qt/progress_gauge.h"
 
 class QCloseEvent;
 class QShowEvent;

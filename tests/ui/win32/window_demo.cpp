@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "common/clock.h"
-#include "dialogs/win32_generic_message.h"
-#include "dialogs/win32_progress_window.h"
-#include "monitor/win32_main_window.h"
+#include "ui/win32/generic_message.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/progress_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "monitor/win32_main_window.h"
+#include "ui/win32/main_window.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "dialogs/win32_generic_message.h"
+#include "ui/win32/generic_message.h"
 
 namespace velmora {
 

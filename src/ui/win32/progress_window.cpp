@@ -1,4 +1,4 @@
-#include "dialogs/win32_progress_window.h"
+#include "ui/win32/progress_window.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include <QProgressBar>
 
-#include "dialogs/gauge_range.h"
+#include "ui/gauge_range.h"
 
 namespace velmora {
 

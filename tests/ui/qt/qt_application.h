@@ -8,11 +8,11 @@
 
 namespace velmora {
 
-// The one QApplication of the dialog tests: built on first use, kept until the program ends. Without a platform
+// The one QApplication of the window tests: built on first use, kept until the program ends. Without a platform
 // chosen by the caller it runs offscreen.
 inline QApplication& qtApplication() {
     static int argc = 1;
-    static char name[] = "dialogs_tests";
+    static char name[] = "ui_qt_tests";
     static char* argv[] = {name, nullptr};
     static const bool platformChosen = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "dialogs/win32_support.h"
+#include "ui/win32/support.h"
 
 namespace velmora::test {
 

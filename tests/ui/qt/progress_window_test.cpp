@@ -1,4 +1,4 @@
-#include "dialogs/progress_window.h"
+#include "ui/qt/progress_window.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/progress_gauge.h"
+#include "ui/qt/progress_gauge.h"
 #include "qt_application.h"
 
 namespace velmora {

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "dialogs/generic_message.h"
+#include "ui/qt/generic_message.h"
 #include "qt_application.h"
 #include "support/fake_clock.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/gauge_range.h"
+#include "ui/gauge_range.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "monitor/win32_main_window.h"
+#include "ui/win32/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/fake_clock.h"
-#include "win32_test_support.h"
+#include "ui/win32/test_support.h"
 
 namespace velmora {
 namespace {

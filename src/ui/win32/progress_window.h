@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "dialogs/gauge_range.h"
-#include "dialogs/win32_support.h"
+#include "ui/gauge_range.h"
+#include "ui/win32/support.h"
 #include "reports/interactive_session.h"
 
 namespace velmora {

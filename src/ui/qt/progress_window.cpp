@@ -1,4 +1,4 @@
-#include "dialogs/progress_window.h"
+#include "ui/qt/progress_window.h"
 
 #include <QString>
 
