@@ -84,23 +84,23 @@ Connection& Monitor::database() {
     return *connection_;
 }
 
-void Monitor::FormCreate() {
+void Monitor::startUp() {
     try {
         ui_.showTrayIcon();
-        ExibirVersao();
-        journal_.record({JournalKind::Inicio, programPath_, true, versionText_ + "; " + clientText()});
+        showVersion();
+        journal_.record({JournalKind::Start, programPath_, true, versionText_ + "; " + clientText()});
 
         if (!takeInstanceLock()) {
             return;  // the program ends after this handler; a refused start touches neither database nor update
         }
-        ConectarBancoDados(settings_.LerCaminhoBancoDados());
-        update_.VerificarAtualizacao(*connection_, 1);
+        connectDatabase(settings_.databasePath());
+        update_.checkForUpdate(*connection_, 1);
         ui_.setCycleTimerActive(true);
-        DefinirSituacao(5);
+        setStatus(5);
         ui_.setProcessingText("");
         ui_.setObservationText(lockNotice_);
         tellJournalFailure();
-        BitBtn1Click();
+        hideRequested();
     } catch (const SettingsMissing& missing) {
         failStart(missing.what(), false);  // its box was the message
     } catch (const std::exception& error) {
@@ -124,7 +124,7 @@ void Monitor::failStart(const std::string& message, bool tell) {
     if (tell) {
         ui_.showClosingNotice(message, kStartFailureNoticeFor);
     }
-    EncerrarProcesso();
+    endProcess();
 }
 
 bool Monitor::takeInstanceLock() {
@@ -140,7 +140,7 @@ bool Monitor::takeInstanceLock() {
     journal_.open(journalFile);
     outcomes_.takeFromJournal(readLastPublications(journalFile));
 
-    const fs::path lockFile = utf8Path(folder.path + NomeArquivoTrava(programPath_));
+    const fs::path lockFile = utf8Path(folder.path + lockFileName(programPath_));
     const auto refuse = [&] {
         ui_.showGenericMessage(
             "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
@@ -148,7 +148,7 @@ bool Monitor::takeInstanceLock() {
         process_.requestQuit();
         return false;
     };
-    if (ExisteArquivoTrava(programPath_, folder.path)) {
+    if (lockFileExists(programPath_, folder.path)) {
         // A lock that nobody rewrote for a while belongs to a monitor that stopped or lost the folder; one that
         // only lost it stops publishing meanwhile and gives way when it sees this start's lock.
         const auto age = lockFileAge(lockFile);
@@ -162,7 +162,7 @@ bool Monitor::takeInstanceLock() {
         if (!fs::remove(lockFile, error) && error) {
             throw std::runtime_error(fileErrorMessage("excluir", lockFile, platform::errnoOf(error)));
         }
-        journal_.record({JournalKind::Mensagem, utf8Text(lockFile), true, lockNotice_});
+        journal_.record({JournalKind::Message, utf8Text(lockFile), true, lockNotice_});
     }
     auto lock = std::make_unique<InstanceLock>(lockFile, programPath_);
     if (!lock->create()) {
@@ -195,7 +195,7 @@ void Monitor::endProgram() {
     process_.end();
 }
 
-void Monitor::ExibirVersao() {
+void Monitor::showVersion() {
     // Build time to the minute; a build made exactly at midnight still shows its time.
     std::string built;
     try {
@@ -207,11 +207,11 @@ void Monitor::ExibirVersao() {
     ui_.setActiveSinceText("Ativo desde: " + formatDateTime(clock_.now(), "dd/mm/yyyy hh:mm:ss"));
 }
 
-void Monitor::ConectarBancoDados(const std::string& connectionText) {
+void Monitor::connectDatabase(const std::string& connectionText) {
     connection_ = std::make_unique<Connection>(ConnectionSettings{trimmed(connectionText), kUserName, kPassword});
     try {
         connection_->open();
-        update_.PrepararAtualizador(connection_->databaseName(), settings_.ObterArquivoIniServidor());
+        update_.prepareUpdater(connection_->databaseName(), settings_.serverIniFile());
         connection_->close();
         connection_->open();
     } catch (const FirebirdClientMissing&) {
@@ -224,26 +224,26 @@ void Monitor::ConectarBancoDados(const std::string& connectionText) {
     }
 }
 
-void Monitor::DesconectarBancoDados() { connection_.reset(); }
+void Monitor::disconnectDatabase() { connection_.reset(); }
 
-void Monitor::FormShow() { AtualizarGrade(); }
+void Monitor::windowShown() { refreshGrid(); }
 
-void Monitor::BitBtn1Click() { ui_.hideWindow(); }
+void Monitor::hideRequested() { ui_.hideWindow(); }
 
-void Monitor::pmnuiOpenClick() { ui_.showWindow(); }
+void Monitor::openRequested() { ui_.showWindow(); }
 
-void Monitor::Sair1Click() {
+void Monitor::quitRequested() {
     process_.setEndReason("Sair", true);
     // The lock goes first: a session that ends may not leave time for more.
     ui_.setCycleTimerActive(false);
     ui_.setDisconnectTimerActive(false);
     releaseLock();
-    DesconectarBancoDados();
+    disconnectDatabase();
     ui_.processPendingEvents();
-    EncerrarProcesso();
+    endProcess();
 }
 
-void Monitor::EncerrarProcesso() {
+void Monitor::endProcess() {
     releaseLock();
     process_.end();
 }
@@ -255,18 +255,18 @@ void Monitor::tellJournalFailure() {
     }
 }
 
-void Monitor::DefinirSituacao(unsigned code) {
-    if (const auto word = palavraSituacao(code)) {
+void Monitor::setStatus(unsigned code) {
+    if (const auto word = statusWordFor(code)) {
         ui_.setStatusWord(*word);
     }
 }
 
-void Monitor::AtualizarGrade() {
+void Monitor::refreshGrid() {
     if (!connection_) {
         return;
     }
     try {
-        std::vector<ReportRow> rows = lerLinhasGrade(*connection_);
+        std::vector<ReportRow> rows = readGridRows(*connection_);
         for (ReportRow& row : rows) {
             row.lastOutcome = outcomes_.gridText(row.name);
         }
@@ -276,7 +276,7 @@ void Monitor::AtualizarGrade() {
     }
 }
 
-bool Monitor::VerificarConectado() {
+bool Monitor::isDisconnectRequested() {
     const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
     std::string problem = folder.problem;
     std::string line;
@@ -289,33 +289,33 @@ bool Monitor::VerificarConectado() {
     }
     if (problem.empty()) {
         flagProblem_.clear();
-        return line != kDisconnectWord;
+        return line == kDisconnectWord;
     }
     // A lost share is looked at again every 5 seconds; it is told once until it changes, and the monitor goes on.
     if (problem != flagProblem_) {
         flagProblem_ = problem;
         ui_.showMessageBox(kSystemMessageTitle, problem, MessageIcon::Error);
     }
-    return true;
+    return false;
 }
 
-bool Monitor::verificarConectadoSemMensagem() {
+bool Monitor::isDisconnectRequestedQuietly() {
     try {
-        return readDisconnectFlag(settings_.locateServerDataFolder().path) != kDisconnectWord;
+        return readDisconnectFlag(settings_.locateServerDataFolder().path) == kDisconnectWord;
     } catch (const std::exception&) {
-        return true;
+        return false;
     }
 }
 
-void Monitor::Timer2Timer() {
-    bool stay = true;
+void Monitor::disconnectWatchFired() {
+    bool requested = false;
     if (checkingFlag_) {
-        stay = verificarConectadoSemMensagem();
+        requested = isDisconnectRequestedQuietly();
     } else {
         const ScopedFlag checking(checkingFlag_);
-        stay = VerificarConectado();
+        requested = isDisconnectRequested();
     }
-    if (!stay) {
+    if (requested) {
         disconnect();
     }
 }
@@ -325,10 +325,10 @@ void Monitor::disconnect() {
                           true);
     ui_.setCycleTimerActive(false);
     ui_.setDisconnectTimerActive(false);
-    EncerrarProcesso();
+    endProcess();
 }
 
-void Monitor::Timer1Timer() {
+void Monitor::cycleTimerFired() {
     if (running_) {
         pendingCycle_ = true;
         return;
@@ -343,14 +343,14 @@ void Monitor::Timer1Timer() {
 // Whatever fails, the timers stay on and the next minute tries again: nobody may be there to restart the
 // monitor. A step's failure is told and the next step still runs; a lost database connection ends the cycle.
 void Monitor::runCycle() {
-    DefinirSituacao(1);
+    setStatus(1);
     if (!lockStillOwn() || !databaseReady()) {
-        DefinirSituacao(5);
+        setStatus(5);
         return;
     }
-    if (runStep(&MonitorJobs::PublicarRelatorios, JournalKind::Publicacao, "relatórios") &&
-        runStep(&MonitorJobs::ProcessarAvisosVencimento, JournalKind::Lembrete, "avisos de vencimento")) {
-        runStep(&MonitorJobs::EnviarPesquisas, JournalKind::Pesquisa, "pesquisas");
+    if (runStep(&MonitorJobs::publishDueReports, JournalKind::Publication, "relatórios") &&
+        runStep(&MonitorJobs::writeDueReminders, JournalKind::Reminder, "avisos de vencimento")) {
+        runStep(&MonitorJobs::uploadSurveys, JournalKind::Survey, "pesquisas");
     }
     tellJournalFailure();
 }
@@ -363,12 +363,12 @@ bool Monitor::runStep(void (MonitorJobs::*step)(), JournalKind kind, const char*
     } catch (const std::exception& error) {
         if (isNetworkError(error)) {
             noteDatabaseLost(error.what());
-            DefinirSituacao(5);
+            setStatus(5);
             return false;
         }
         ui_.setObservationText(error.what());
         noteStepFailure(kind, subject, error.what());
-        DefinirSituacao(5);
+        setStatus(5);
         return true;
     }
 }
@@ -400,7 +400,7 @@ bool Monitor::lockStillOwn() {
     case InstanceLock::Standing::Own:
         if (lockUnproven_) {
             lockUnproven_ = false;
-            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), true,
+            journal_.record({JournalKind::Message, utf8Text(lock_->file()), true,
                              "arquivo de trava gravado novamente; as publicações continuam"});
             ui_.setObservationText("");
         }
@@ -411,7 +411,7 @@ bool Monitor::lockStillOwn() {
         ui_.setObservationText(message);
         if (!lockUnproven_) {
             lockUnproven_ = true;
-            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), false, message});
+            journal_.record({JournalKind::Message, utf8Text(lock_->file()), false, message});
         }
         return false;
     }
@@ -422,7 +422,7 @@ bool Monitor::lockStillOwn() {
         process_.setEndReason(check.problem + " Este monitor foi encerrado para que só um publique.", false);
         ui_.setCycleTimerActive(false);
         ui_.setDisconnectTimerActive(false);
-        EncerrarProcesso();
+        endProcess();
     }
     return false;
 }
@@ -447,7 +447,7 @@ bool Monitor::databaseReady() {
         }
     }
     if (databaseLost_ || !firstFailure.empty()) {
-        journal_.record({JournalKind::Mensagem, connection_->databaseName(), true,
+        journal_.record({JournalKind::Message, connection_->databaseName(), true,
                          "conexão com o banco de dados restabelecida" +
                              (databaseLost_ ? std::string() : " (a anterior fora perdida: " + firstFailure + ")")});
         databaseLost_ = false;
@@ -462,12 +462,12 @@ void Monitor::noteDatabaseLost(const std::string& reason) {
                            " Nova tentativa no próximo minuto.");
     if (!databaseLost_) {
         databaseLost_ = true;
-        journal_.record({JournalKind::Mensagem, connection_->databaseName(), false,
+        journal_.record({JournalKind::Message, connection_->databaseName(), false,
                          "conexão com o servidor perdida: " + reason});
     }
 }
 
-void Monitor::btnPublicarClick() {
+void Monitor::publishNowRequested() {
     ui_.setCycleTimerActive(false);
     const int reportId = ui_.selectedReportId();
     if (reportId == 0) {
@@ -488,16 +488,16 @@ void Monitor::btnPublicarClick() {
 
 void Monitor::publishNow(int reportId) {
     try {
-        jobs_->AgendarPublicacaoImediata(reportId);
-        AtualizarGrade();
-        jobs_->PublicarRelatorios();
+        jobs_->schedulePublicationNow(reportId);
+        refreshGrid();
+        jobs_->publishDueReports();
     } catch (const std::exception& error) {
         showUnexpectedError(error);
     }
     resumeAfterButton();
 }
 
-void Monitor::BitBtn2Click() {
+void Monitor::remindersNowRequested() {
     ui_.setCycleTimerActive(false);
     if (running_) {
         pendingEmail_ = true;
@@ -512,10 +512,10 @@ void Monitor::BitBtn2Click() {
 
 void Monitor::forceEmail() {
     try {
-        jobs_->ProcessarAvisosVencimento();
-        stepFailures_.erase(JournalKind::Lembrete);
+        jobs_->writeDueReminders();
+        stepFailures_.erase(JournalKind::Reminder);
     } catch (const std::exception& error) {
-        noteStepFailure(JournalKind::Lembrete, "avisos de vencimento", error.what());
+        noteStepFailure(JournalKind::Reminder, "avisos de vencimento", error.what());
         showUnexpectedError(error);
     }
     resumeAfterButton();

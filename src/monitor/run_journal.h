@@ -20,11 +20,11 @@ class Clock;
 
 // The kinds of event the journal holds, written as "INICIO", "FIM", "PUBLICACAO", "LEMBRETE", "PESQUISA",
 // "MENSAGEM".
-enum class JournalKind { Inicio, Fim, Publicacao, Lembrete, Pesquisa, Mensagem };
+enum class JournalKind { Start, End, Publication, Reminder, Survey, Message };
 const char* journalKindText(JournalKind kind);
 
 struct JournalEntry {
-    JournalKind kind = JournalKind::Mensagem;
+    JournalKind kind = JournalKind::Message;
     std::string subject;  // the report's name, the survey file's name, the program path ...
     bool ok = true;       // "OK" or "FALHA"
     std::string detail;

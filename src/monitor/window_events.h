@@ -2,19 +2,20 @@
 
 namespace velmora {
 
-// The event handlers of the main window, as a window adapter (Qt, Win32) calls them: clicks, tray menu, timers.
+// What the user or the clock asked of the main window, as a window adapter (Qt, Win32) reports it: its buttons,
+// the tray menu, and its two timers (the monitoring cycle every 60 s, the disconnect watch every 5 s, each while on).
 class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
 
-    virtual void FormShow() = 0;
-    virtual void BitBtn1Click() = 0;      // "Minimizar"
-    virtual void pmnuiOpenClick() = 0;    // "&Abrir Monitor Publicação"
-    virtual void Sair1Click() = 0;        // "&Sair"
-    virtual void Timer1Timer() = 0;       // the monitoring cycle, every 60 s while on
-    virtual void Timer2Timer() = 0;       // the disconnect watch, every 5 s while on
-    virtual void btnPublicarClick() = 0;  // "Publicar Agora"
-    virtual void BitBtn2Click() = 0;      // "Forçar Email"
+    virtual void windowShown() = 0;
+    virtual void hideRequested() = 0;
+    virtual void openRequested() = 0;
+    virtual void quitRequested() = 0;
+    virtual void cycleTimerFired() = 0;
+    virtual void disconnectWatchFired() = 0;
+    virtual void publishNowRequested() = 0;
+    virtual void remindersNowRequested() = 0;
 };
 
 }  // namespace velmora

@@ -26,19 +26,19 @@ using test::SalesData;
 // The window side of an interactive run, written down call by call.
 class RecordingSession final : public InteractiveSession, public ProgressWindow {
 public:
-    ProgressWindow& progresso() override { return *this; }
-    void mostrarMensagem(const std::string& text, ReportMessageIcon) override { calls.push_back("mensagem " + text); }
-    void abrirArquivo(const std::filesystem::path& file) override { calls.push_back("abrir " + file.string()); }
+    ProgressWindow& progressWindow() override { return *this; }
+    void showReportMessage(const std::string& text, ReportMessageIcon) override { calls.push_back("mensagem " + text); }
+    void openWorkbook(const std::filesystem::path& file) override { calls.push_back("abrir " + file.string()); }
 
-    void AbrirProgresso() override { calls.push_back("AbrirProgresso"); }
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
-                          int minimum, int maximum) override {
-        calls.push_back("IniciarProgresso " + caption + "|" + title + "|" + footer + "|" + std::to_string(minimum) +
+    void openProgress() override { calls.push_back("openProgress"); }
+    void startProgress(const std::string& caption, const std::string& title, const std::string& footer,
+                       int minimum, int maximum) override {
+        calls.push_back("startProgress " + caption + "|" + title + "|" + footer + "|" + std::to_string(minimum) +
                         "|" + std::to_string(maximum));
     }
-    void AvancarProgresso() override { calls.push_back("AvancarProgresso"); }
-    void FecharProgresso() override {
-        calls.push_back("FecharProgresso");
+    void advanceProgress() override { calls.push_back("advanceProgress"); }
+    void closeProgress() override {
+        calls.push_back("closeProgress");
         if (failToClose) {
             throw std::runtime_error("janela presa");
         }
@@ -49,15 +49,15 @@ public:
 };
 
 const std::string kStart =
-    "IniciarProgresso Aguarde ...|Obtendo dados do relatório... ...|Aguarde o processamento...|0|7";
+    "startProgress Aguarde ...|Obtendo dados do relatório... ...|Aguarde o processamento...|0|7";
 
 class SalesReportRunTest : public ::testing::Test {
 protected:
     void SetUp() override { SalesData::addTo(*db); }
 
     void generate(int reportId, InteractiveSession* interactive) {
-        engine.GerarPlanilhaVendas(reportId, SalesData::kCompany, interactive, makeDateTime(2024, 3, 1),
-                                   makeDateTime(2024, 3, 31), *db, erp.programFolder());
+        engine.runSalesReport(reportId, SalesData::kCompany, interactive, makeDateTime(2024, 3, 1),
+                              makeDateTime(2024, 3, 31), *db, erp.programFolder());
     }
     std::filesystem::path workbook(const std::string& name) const {
         return erp.programFolder() / "Excel" / utf8Path(name + ".xlsx");
@@ -74,11 +74,11 @@ TEST_F(SalesReportRunTest, AnInteractiveRunShowsSevenStepsAndClosesTheWindowLast
     generate(1, &session);
     ASSERT_GE(session.calls.size(), 10u);
     const std::vector<std::string> assembly(session.calls.begin(), session.calls.begin() + 9);
-    EXPECT_EQ(assembly, (std::vector<std::string>{"AbrirProgresso", kStart, "AvancarProgresso", "AvancarProgresso",
-                                                  "AvancarProgresso", "AvancarProgresso", "AvancarProgresso",
-                                                  "AvancarProgresso", "AvancarProgresso"}));
-    EXPECT_EQ(session.calls.back(), "FecharProgresso");
-    EXPECT_EQ(std::count(session.calls.begin(), session.calls.end(), "FecharProgresso"), 1);
+    EXPECT_EQ(assembly, (std::vector<std::string>{"openProgress", kStart, "advanceProgress", "advanceProgress",
+                                                  "advanceProgress", "advanceProgress", "advanceProgress",
+                                                  "advanceProgress", "advanceProgress"}));
+    EXPECT_EQ(session.calls.back(), "closeProgress");
+    EXPECT_EQ(std::count(session.calls.begin(), session.calls.end(), "closeProgress"), 1);
     EXPECT_TRUE(std::filesystem::exists(workbook("Vendas do Mês")));
 }
 
@@ -92,7 +92,7 @@ TEST_F(SalesReportRunTest, AnUnattendedRunWritesTheWorkbookOfTheReportsName) {
 TEST_F(SalesReportRunTest, AReportWithoutColumnsDoesNothingAndClosesTheWindow) {
     ReportDefinitionBuilder(*db, 1, {.name = "Sem Colunas"}).filter(clientFilter(1), "7");
     generate(1, &session);
-    EXPECT_EQ(session.calls, (std::vector<std::string>{"AbrirProgresso", kStart, "FecharProgresso"}));
+    EXPECT_EQ(session.calls, (std::vector<std::string>{"openProgress", kStart, "closeProgress"}));
     EXPECT_FALSE(std::filesystem::exists(workbook("Sem Colunas")));
     generate(1, nullptr);
     EXPECT_FALSE(std::filesystem::exists(workbook("Sem Colunas")));
@@ -101,8 +101,8 @@ TEST_F(SalesReportRunTest, AReportWithoutColumnsDoesNothingAndClosesTheWindow) {
 TEST_F(SalesReportRunTest, AFailingRunStillClosesTheWindow) {
     ReportDefinitionBuilder(*db, 1, {.name = "Quebrado"}).column(20).filter(clientFilter(2), "x");
     EXPECT_THROW(generate(1, &session), ReportDefinitionError);
-    EXPECT_EQ(session.calls, (std::vector<std::string>{"AbrirProgresso", kStart, "AvancarProgresso",
-                                                       "AvancarProgresso", "FecharProgresso"}));
+    EXPECT_EQ(session.calls, (std::vector<std::string>{"openProgress", kStart, "advanceProgress",
+                                                       "advanceProgress", "closeProgress"}));
     EXPECT_FALSE(std::filesystem::exists(workbook("Quebrado")));
 }
 

@@ -15,7 +15,7 @@ namespace velmora {
 
 class Clock;
 
-// TfrmPrincipal: the window, its tray icon and its timers. It only draws and forwards events to the monitor.
+// The main window with Qt: the window, its tray icon and its timers. It only draws and forwards events to the monitor.
 class MainWindow final : public QWidget, public MonitorUi {
 public:
     explicit MainWindow(Clock& clock);
@@ -56,18 +56,18 @@ private:
     Clock& clock_;
     WindowEvents* monitor_ = nullptr;
     bool unattended_ = false;
-    QTableWidget* DBGridProcessos_ = nullptr;
-    QLabel* lblPlanilhaProcessamento_ = nullptr;
-    QLabel* lblObservacoes_ = nullptr;
-    QLabel* lblVersao_ = nullptr;
-    QLabel* lblAtivo_ = nullptr;
-    QLabel* lblSituacao_ = nullptr;
-    QPushButton* BitBtn2_ = nullptr;
-    QPushButton* btnPublicar_ = nullptr;
-    QPushButton* BitBtn1_ = nullptr;
-    QTimer Timer1_;
-    QTimer Timer2_;
-    QMenu PopupMenu1_;
+    QTableWidget* reportsGrid_ = nullptr;
+    QLabel* processingLabel_ = nullptr;
+    QLabel* observationLabel_ = nullptr;
+    QLabel* versionLabel_ = nullptr;
+    QLabel* activeSinceLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QPushButton* remindersNowButton_ = nullptr;
+    QPushButton* publishNowButton_ = nullptr;
+    QPushButton* hideButton_ = nullptr;
+    QTimer cycleTimer_;
+    QTimer disconnectTimer_;
+    QMenu trayMenu_;
     QSystemTrayIcon trayIcon_;
 };
 
