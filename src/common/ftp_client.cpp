@@ -18,6 +18,7 @@
 
 #include "common/file_error.h"
 #include "common/ftp_path.h"
+#include "common/base64.h"
 #include "common/ftp_trust.h"
 #include "common/platform_files.h"
 #include "common/ssh_fingerprint.h"
@@ -271,6 +272,7 @@ struct FtpClient::State {
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == FtpScheme::Sftp ? "sftp" : "ftp");
         if (scheme == FtpScheme::Ftps) {
             curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
             curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
             if (!trustedCertificates.empty()) {
                 curl_blob blob{trustedCertificates.data(), trustedCertificates.size(), CURL_BLOB_COPY};
