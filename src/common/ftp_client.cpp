@@ -448,7 +448,9 @@ void FtpClient::connect() {
             throw FtpError("Não foi possível conectar ao servidor SFTP " + s.serverText() +
                            ": falta a pasta de dados do servidor, onde as chaves dos servidores ficam registradas.");
         }
-        s.knownHosts = utf8Text(utf8Path(s.active.trustFolder) / kKnownHostsFileName);
+        // libssh2 opens it with fopen: on Windows the folder's ANSI or short form; the file may not exist yet.
+        s.knownHosts = platform::pathForCLibrary(utf8Path(s.active.trustFolder)) +
+                       static_cast<char>(std::filesystem::path::preferred_separator) + kKnownHostsFileName;
     }
     const std::string operation = "conectar ao servidor FTP";
     const std::string loginUrl = s.url();
