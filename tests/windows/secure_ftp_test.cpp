@@ -28,14 +28,14 @@ namespace fs = std::filesystem;
 using test::readBytes;
 using test::writeBytes;
 
-// A server CTest started for this run, by the name of its environment variable.
+// A server CTest started for this run, in the FTP fixture's folder name + "-" + its own.
 struct Fixture {
-    explicit Fixture(const char* variable, const char* scheme) {
-        const char* folderText = std::getenv(variable);
-        if (folderText == nullptr) {
-            throw std::runtime_error(std::string(variable) + " is not set; the test runs through CTest");
+    explicit Fixture(const char* name, const char* scheme) {
+        const char* ftpFolder = std::getenv("VELMORA_FTP_FIXTURE");
+        if (ftpFolder == nullptr) {
+            throw std::runtime_error("VELMORA_FTP_FIXTURE is not set; the test runs through CTest");
         }
-        folder = utf8Path(folderText);
+        folder = utf8Path(std::string(ftpFolder) + "-" + name);
         settings = {std::string(scheme) + "://127.0.0.1", std::stoi(readBytes(folder / "port")), "velmora",
                     "s3nh@-Secreta"};
     }
@@ -79,8 +79,8 @@ protected:
         fs::copy_file(server.folder / "ca.pem", data / kSiteCertificatesFileName, fs::copy_options::overwrite_existing);
     }
 
-    Fixture ftps{"VELMORA_FTPS_FIXTURE", "ftps"};
-    Fixture sftp{"VELMORA_SFTP_FIXTURE", "sftp"};
+    Fixture ftps{"ftps", "ftps"};
+    Fixture sftp{"sftp", "sftp"};
     ScratchFolder scratch;
     fs::path data = scratch / "Dados São João";
 };
@@ -162,7 +162,7 @@ TEST_F(SecureFtpOnWindows, ConnectionsAreRefusedForWhatTheirChecksDoNotProve) {
 }
 
 TEST_F(SecureFtpOnWindows, AnSftpServersKeyIsRecordedAndAnotherKeyForTheSameHostRefused) {
-    const Fixture other("VELMORA_SFTP_OTHER_FIXTURE", "sftp");
+    const Fixture other("sftp-other", "sftp");
     fs::create_directories(data);
     std::vector<std::string> notices;
     FtpClient ftp;
