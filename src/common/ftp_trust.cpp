@@ -27,7 +27,7 @@ CertificateProblem certificateProblem(std::string_view tlsText) {
     if (mentionsAny(tlsText, {"expired", "not yet valid", "not_time_valid"})) {
         return CertificateProblem::Expired;
     }
-    if (mentionsAny(tlsText, {"does not match", "did not match", "no alternative certificate subject name",
+    if (mentionsAny(tlsText, {"does not match", "did not match", "failed to match", "no alternative certificate subject name",
                               "wrong_principal", "cn_no_match", "principal name"})) {
         return CertificateProblem::NameMismatch;
     }
@@ -45,7 +45,7 @@ std::string certificateRefusal(const std::string& server, std::string_view tlsTe
                "validade falhou)";
     case CertificateProblem::NameMismatch:
         return "o certificado apresentado não é do servidor " + server + " (o nome do servidor não confere com o "
-               "do certificado)";
+               "do certificado)" + nameMismatchHint(server);
     case CertificateProblem::UnknownIssuer:
         return "o certificado do servidor " + server + " foi emitido por uma autoridade desconhecida, em que este "
                "computador não confia; se o servidor usa um certificado próprio, coloque-o (formato PEM) no "

@@ -23,6 +23,10 @@ std::string hostKeyChanged(const std::string& server, const std::string& recorde
 // The journal's line for a host key seen for the first time.
 std::string hostKeyRecorded(const std::string& server, const std::string& fingerprint);
 
+// What this system adds to a name mismatch, starting with "; " (or nothing): Schannel compares the server's name
+// only with the certificate's DNS names, never with an IP address.
+std::string nameMismatchHint(const std::string& server);
+
 // The certificates to trust besides the system's own, as libcurl's CAINFO_BLOB takes them: on Linux the site's file
 // as it is (libcurl keeps the system bundle too); on Windows, where Schannel then trusts only the blob, the
 // machine's root store comes first.

@@ -4,4 +4,6 @@ namespace velmora {
 
 std::string certificatesToTrust(const std::string& sitePem) { return sitePem; }
 
+std::string nameMismatchHint(const std::string&) { return {}; }
+
 }  // namespace velmora

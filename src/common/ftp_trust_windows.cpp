@@ -38,4 +38,14 @@ std::string certificatesToTrust(const std::string& sitePem) {
     return bundle + sitePem;
 }
 
+std::string nameMismatchHint(const std::string& server) {
+    const bool ipAddress =
+        server.find_first_not_of("0123456789.") == std::string::npos || server.find(':') != std::string::npos;
+    if (!ipAddress) {
+        return {};
+    }
+    return "; no Windows o servidor FTPS deve ser indicado pelo nome que consta no certificado (por exemplo "
+           "ftps://ftp.empresa.com.br), não pelo endereço IP";
+}
+
 }  // namespace velmora

@@ -26,6 +26,21 @@ def parse_arguments():
     return parser.parse_args()
 
 
+# What a current OpenSSH server (9.x) offers by default, as far as asyncssh has it, so that a client that works here
+# works there too. Its host key algorithms besides: ssh-rsa (SHA-1 signatures), which OpenSSH 8.8 turned off and a
+# site whose clients have only that (the Windows program's libssh2 on Windows' own cryptography) turns back on with
+# "HostKeyAlgorithms +ssh-rsa".
+OPENSSH_KEX = ["curve25519-sha256", "curve25519-sha256@libssh.org", "ecdh-sha2-nistp256", "ecdh-sha2-nistp384",
+               "ecdh-sha2-nistp521", "diffie-hellman-group-exchange-sha256", "diffie-hellman-group16-sha512",
+               "diffie-hellman-group18-sha512", "diffie-hellman-group14-sha256"]
+OPENSSH_CIPHERS = ["chacha20-poly1305@openssh.com", "aes128-ctr", "aes192-ctr", "aes256-ctr", "aes128-gcm@openssh.com",
+                   "aes256-gcm@openssh.com"]
+OPENSSH_MACS = ["umac-64-etm@openssh.com", "umac-128-etm@openssh.com", "hmac-sha2-256-etm@openssh.com",
+                "hmac-sha2-512-etm@openssh.com", "hmac-sha1-etm@openssh.com", "umac-64@openssh.com",
+                "umac-128@openssh.com", "hmac-sha2-256", "hmac-sha2-512", "hmac-sha1"]
+HOST_KEY_ALGORITHMS = (b"rsa-sha2-512", b"rsa-sha2-256", b"ssh-rsa")
+
+
 def main():
     arguments = parse_arguments()
     if not os.path.exists(arguments.host_key):
@@ -62,8 +77,12 @@ def main():
             return super().rename(oldpath, newpath)
 
     async def serve():
+        host_key = asyncssh.load_keypairs([arguments.host_key])[0]
+        host_key.host_key_algorithms = HOST_KEY_ALGORITHMS
         acceptor = await asyncssh.listen("127.0.0.1", 0, server_factory=Server, sftp_factory=Sftp,
-                                         server_host_keys=[arguments.host_key], allow_scp=False)
+                                         server_host_keys=[host_key], allow_scp=False, kex_algs=OPENSSH_KEX,
+                                         encryption_algs=OPENSSH_CIPHERS, mac_algs=OPENSSH_MACS,
+                                         compression_algs=["none"])
         temporary = arguments.port_file + ".tmp"
         with open(temporary, "w") as out:
             out.write(str(acceptor.sockets[0].getsockname()[1]))

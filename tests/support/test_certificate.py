@@ -18,6 +18,7 @@ def parse_arguments():
     parser.add_argument("--folder", required=True)
     parser.add_argument("--name", default="127.0.0.1", help="the server name the certificate is made for")
     parser.add_argument("--expired", action="store_true", help="valid only until yesterday")
+    parser.add_argument("--authority-name", default="velmora test CA")
     return parser.parse_args()
 
 
@@ -34,7 +35,7 @@ def certificate(subject, issuer, public_key, signing_key, days, extensions):
 def main():
     arguments = parse_arguments()
     ca_key = ec.generate_private_key(ec.SECP256R1())
-    ca_name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, "velmora test CA")])
+    ca_name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, arguments.authority_name)])
     ca = certificate(ca_name, ca_name, ca_key.public_key(), ca_key, 3650,
                      [(x509.BasicConstraints(ca=True, path_length=None), True),
                       (x509.KeyUsage(digital_signature=True, content_commitment=False, key_encipherment=False,
