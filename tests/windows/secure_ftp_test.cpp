@@ -1,26 +1,25 @@
 // FTPS through Schannel and SFTP through libssh2 (WinCNG) of the Windows program, against real servers on this
 // machine (tests/support/ftp_fixture, started by CTest): files byte for byte, the certificate checks with the site's
-// own authority added to the machine's, and SFTP host keys recorded and a changed one refused.
+// own authority added to the machine's, and SFTP host keys recorded and a changed one refused. What Wine cannot do
+// as Windows does skips, saying why.
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <bcrypt.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "common/cng_handles.h"
 #include "common/ftp_client.h"
 #include "common/ftp_listing.h"
 #include "common/ftp_staged_upload.h"
 #include "common/ftp_trust.h"
 #include "common/utf8_path.h"
 #include "monitor/publishing_targets.h"
+#include "support/connection_outcome.h"
 #include "support/fake_clock.h"
 #include "support/file_bytes.h"
 #include "support/scratch_folder.h"
@@ -59,23 +58,9 @@ std::string binaryContent(std::size_t size) {
     return bytes.replace(0, 6, "PK\r\n\n\r");
 }
 
-struct AlgorithmCloser {
-    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct KeyDestroyer {
-    void operator()(BCRYPT_KEY_HANDLE key) const { BCryptDestroyKey(key); }
-};
-using Algorithm = std::unique_ptr<std::remove_pointer_t<BCRYPT_ALG_HANDLE>, AlgorithmCloser>;
-using Key = std::unique_ptr<std::remove_pointer_t<BCRYPT_KEY_HANDLE>, KeyDestroyer>;
-
-Algorithm openAlgorithm(const wchar_t* name) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    return Algorithm(BCryptOpenAlgorithmProvider(&algorithm, name, nullptr, 0) >= 0 ? algorithm : nullptr);
-}
-
 // Whether unpadded RSA works: a public key of 1024 bits (exponent 3, modulus all ones) raising a small number.
 bool rawRsaWorks() {
-    const Algorithm rsa = openAlgorithm(BCRYPT_RSA_ALGORITHM);
+    const CngAlgorithm rsa = openCngAlgorithm(BCRYPT_RSA_ALGORITHM);
     if (!rsa) {
         return false;
     }
@@ -88,7 +73,7 @@ bool rawRsaWorks() {
                             static_cast<ULONG>(blob.size()), 0) < 0) {
         return false;
     }
-    const Key key(imported);
+    const CngKey key(imported);
     std::vector<unsigned char> input(128, 0);
     std::vector<unsigned char> output(128);
     input.back() = 2;
@@ -100,7 +85,7 @@ bool rawRsaWorks() {
 // libssh2 on Windows' own cryptography agrees on an SSH session key through CNG's Diffie-Hellman or, without it,
 // unpadded RSA arithmetic. Windows has both; Wine 8's CNG has neither, and no SSH session can start.
 std::optional<std::string> missingSshKeyExchange() {
-    if (openAlgorithm(BCRYPT_DH_ALGORITHM) || rawRsaWorks()) {
+    if (openCngAlgorithm(BCRYPT_DH_ALGORITHM) || rawRsaWorks()) {
         return std::nullopt;
     }
     return "this system's CNG has neither Diffie-Hellman nor unpadded RSA (as Wine 8), so libssh2 cannot agree on an "
@@ -242,14 +227,7 @@ TEST_F(SecureFtpOnWindows, ConnectionsAreRefusedForWhatTheirChecksDoNotProve) {
         }
         FtpClient ftp;
         ftp.setSettings(settings);
-        try {
-            ftp.connect();
-            EXPECT_EQ(c.expected, nullptr);
-        } catch (const FtpError& error) {
-            const std::string message = error.what();
-            ASSERT_NE(c.expected, nullptr) << message;
-            EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-        }
+        test::expectConnection(ftp, c.expected);
     }
 }
 
