@@ -107,12 +107,18 @@ std::string reasonText(CURLcode code, const char* detail) {
     case CURLE_SSL_CONNECT_ERROR:
         return std::string("a conexão segura (TLS 1.2 ou mais nova) com o servidor falhou (") +
                (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
+    case CURLE_FAILED_INIT:
+        if (detail != nullptr && std::string_view(detail).find("ssh session") != std::string_view::npos) {
+            return sshSessionFailure(detail);
+        }
+        break;
     case CURLE_SSL_CACERT_BADFILE:
         return std::string("o arquivo ") + kSiteCertificatesFileName + " não contém certificados PEM válidos";
     default:
-        return std::string("erro ") + std::to_string(static_cast<int>(code)) + " (" +
-               (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
+        break;
     }
+    return std::string("erro ") + std::to_string(static_cast<int>(code)) + " (" +
+           (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
 }
 
 bool isRefusal(std::string_view reply) {

@@ -56,6 +56,12 @@ std::string certificateRefusal(const std::string& server, std::string_view tlsTe
     return "o certificado do servidor " + server + " foi recusado (" + std::string(tlsText) + ")";
 }
 
+std::string sshSessionFailure(std::string_view libraryText) {
+    return "a sessão SSH com o servidor não pôde ser iniciada (" + std::string(libraryText) + "): o servidor "
+           "encerrou a negociação ou não oferece nenhum método de troca de chaves, de criptografia ou de chave do "
+           "servidor que este programa conheça" + sshAlgorithmsHint();
+}
+
 std::string hostKeyChanged(const std::string& server, const std::string& recorded, const std::string& presented) {
     return "a chave do servidor SFTP " + server + " não é a registrada (registrada: " + recorded +
            "; apresentada agora: " + presented + "); a conexão foi recusada. Se a chave do servidor foi trocada de "

@@ -27,6 +27,12 @@ std::string hostKeyRecorded(const std::string& server, const std::string& finger
 // only with the certificate's DNS names, never with an IP address.
 std::string nameMismatchHint(const std::string& server);
 
+// An SSH session that could not start: the key exchange found nothing in common with the server, or the server ended
+// it. The library's words are kept; this system's hint follows.
+std::string sshSessionFailure(std::string_view libraryText);
+// What this system adds to it, starting with "; " (or nothing).
+std::string sshAlgorithmsHint();
+
 // The certificates to trust besides the system's own, as libcurl's CAINFO_BLOB takes them: on Linux the site's file
 // as it is (libcurl keeps the system bundle too); on Windows, where Schannel then trusts only the blob, the
 // machine's root store comes first.

@@ -48,4 +48,10 @@ std::string nameMismatchHint(const std::string& server) {
            "ftps://ftp.empresa.com.br), não pelo endereço IP";
 }
 
+// libssh2 on Windows' own cryptography checks host keys only as ssh-rsa or ssh-dss.
+std::string sshAlgorithmsHint() {
+    return "; no Windows este programa confere a chave do servidor apenas como ssh-rsa, que o OpenSSH 8.8 e os mais "
+           "novos desligam: acrescente \"HostKeyAlgorithms +ssh-rsa\" ao sshd_config do servidor (com uma chave RSA)";
+}
+
 }  // namespace velmora

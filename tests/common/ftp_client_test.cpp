@@ -543,6 +543,16 @@ TEST_F(SecureFtpTest, AWrongPasswordIsRefusedAndNeverShown) {
     }
 }
 
+TEST_F(SecureFtpTest, AnSftpServerWithNoHostKeyAlgorithmInCommonIsRefusedWithWhatItNeeds) {
+    // An OpenSSH 8.8 or newer with only an RSA host key: never ssh-rsa, which is all libssh2 1.10 takes of an RSA key.
+    FtpTestServer server(FtpServerOptions{.scheme = FtpScheme::Sftp, .withoutSshRsa = true});
+    FtpClient ftp;
+    ftp.setSettings(settingsFor(server));
+    const std::string message = test::expectConnection(ftp, "a sessão SSH com o servidor não pôde ser iniciada");
+    EXPECT_NE(message.find("HostKeyAlgorithms +ssh-rsa"), std::string::npos) << message;
+    EXPECT_FALSE(fs::exists(knownHosts()));
+}
+
 TEST(FtpServerAddress, TheSchemeComesFromTheServerFieldAndAPortOfZeroIsTheSchemesOwn) {
     const struct {
         const char* server;

@@ -41,6 +41,9 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
                                           options_.password};
     if (sftp) {
         arguments.insert(arguments.end(), {"--host-key", (folder_.path() / "host_key").string()});
+        if (options_.withoutSshRsa) {
+            arguments.insert(arguments.end(), {"--host-key-algorithms", "rsa-sha2-512,rsa-sha2-256"});
+        }
     }
     if (options_.scheme == FtpScheme::Ftps) {
         std::vector<std::string> make = {kPython, supportScript("test_certificate.py"), "--folder",

@@ -36,6 +36,7 @@ struct FtpServerOptions {
     std::int64_t exitUploadAfter = -1;
     std::string certificateName = "127.0.0.1";  // FTPS: the name the server's certificate is made for
     bool expiredCertificate = false;            // FTPS: a certificate valid only until yesterday
+    bool withoutSshRsa = false;  // SFTP: the RSA host key only as rsa-sha2-*, as OpenSSH 8.8 and newer by default
 };
 
 // A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, serving a fresh temporary folder; stopped and

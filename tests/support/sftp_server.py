@@ -21,15 +21,17 @@ def parse_arguments():
     parser.add_argument("--host-key", required=True, help="the server's private key (RSA, which every client has)")
     parser.add_argument("--user", default="velmora")
     parser.add_argument("--password", default="")
+    parser.add_argument("--host-key-algorithms", default="rsa-sha2-512,rsa-sha2-256,ssh-rsa",
+                        help="what the host key is offered as (without ssh-rsa: OpenSSH 8.8 and newer by default)")
     parser.add_argument("--exit-upload-after", type=int, default=-1,
                         help="the whole server ends once an upload has brought this many bytes")
     return parser.parse_args()
 
 
 # What a current OpenSSH server (9.x) offers by default, as far as asyncssh has it, so that a client that works here
-# works there too. Its host key algorithms besides: ssh-rsa (SHA-1 signatures), which OpenSSH 8.8 turned off and a
-# site whose clients have only that (the Windows program's libssh2 on Windows' own cryptography) turns back on with
-# "HostKeyAlgorithms +ssh-rsa".
+# works there too. Its host key algorithms besides (--host-key-algorithms): also ssh-rsa (SHA-1 signatures), which
+# OpenSSH 8.8 turned off and a site whose clients have only that (libssh2 1.10 with an RSA host key) turns back on
+# with "HostKeyAlgorithms +ssh-rsa".
 OPENSSH_KEX = ["curve25519-sha256", "curve25519-sha256@libssh.org", "ecdh-sha2-nistp256", "ecdh-sha2-nistp384",
                "ecdh-sha2-nistp521", "diffie-hellman-group-exchange-sha256", "diffie-hellman-group16-sha512",
                "diffie-hellman-group18-sha512", "diffie-hellman-group14-sha256"]
@@ -38,7 +40,6 @@ OPENSSH_CIPHERS = ["chacha20-poly1305@openssh.com", "aes128-ctr", "aes192-ctr", 
 OPENSSH_MACS = ["umac-64-etm@openssh.com", "umac-128-etm@openssh.com", "hmac-sha2-256-etm@openssh.com",
                 "hmac-sha2-512-etm@openssh.com", "hmac-sha1-etm@openssh.com", "umac-64@openssh.com",
                 "umac-128@openssh.com", "hmac-sha2-256", "hmac-sha2-512", "hmac-sha1"]
-HOST_KEY_ALGORITHMS = (b"rsa-sha2-512", b"rsa-sha2-256", b"ssh-rsa")
 
 
 def main():
@@ -78,7 +79,7 @@ def main():
 
     async def serve():
         host_key = asyncssh.load_keypairs([arguments.host_key])[0]
-        host_key.host_key_algorithms = HOST_KEY_ALGORITHMS
+        host_key.host_key_algorithms = [name.encode() for name in arguments.host_key_algorithms.split(",")]
         acceptor = await asyncssh.listen("127.0.0.1", 0, server_factory=Server, sftp_factory=Sftp,
                                          server_host_keys=[host_key], allow_scp=False, kex_algs=OPENSSH_KEX,
                                          encryption_algs=OPENSSH_CIPHERS, mac_algs=OPENSSH_MACS,
