@@ -1,4 +1,4 @@
-// Times the sales report end to end (GerarPlanilhaVendas) on a large generated sales history against its two
+// Times the sales report end to end (runSalesReport) on a large generated sales history against its two
 // unavoidable parts: the statement fetched alone and the same cells written alone with plain libxlsxwriter.
 // Each phase runs in a process of its own, so that its peak memory is its own.
 //
@@ -205,8 +205,8 @@ std::string assembled(Connection& db) {
 
 void runEndToEnd(Connection& db, const Setting& setting) {
     SalesReportEngine engine;
-    engine.GerarPlanilhaVendas(kBenchReport, kBenchCompany, nullptr, benchStart(), benchEnd(), db,
-                               setting.programFolder);
+    engine.runSalesReport(kBenchReport, kBenchCompany, nullptr, benchStart(), benchEnd(), db,
+                          setting.programFolder);
 }
 
 // The inputs of the direct writer that the sales writer reads besides the rows.
@@ -227,8 +227,8 @@ SheetInputs sheetInputs(Connection& db) {
     }
     const ResultSet masks =
         db.query(" select fm_mascara_quantidade, fm_mascara_valor from tab_parametro where id_parametro = 1");
-    inputs.quantityMask = InverterSeparadores(masks.field(0, 0).asString());
-    inputs.valueMask = InverterSeparadores(masks.field(0, 1).asString());
+    inputs.quantityMask = swapSeparators(masks.field(0, 0).asString());
+    inputs.valueMask = swapSeparators(masks.field(0, 1).asString());
     return inputs;
 }
 

@@ -63,10 +63,10 @@ int main(int argc, char* argv[]) {
     velmora::MonitorProgram program(window, process, clock);
     velmora::Monitor& monitor = program.monitor();
     window.attach(monitor);
-    velmora::TerminationRequest termination([&monitor] { monitor.Sair1Click(); });
+    velmora::TerminationRequest termination([&monitor] { monitor.quitRequested(); });
     // An upload to a stalled server would hold the end back for its whole time-out.
     monitor.ftp().setCancelCheck(&velmora::TerminationRequest::arrived);
-    monitor.FormCreate();
+    monitor.startUp();
     if (!process.quitRequested()) {
         QApplication::exec();
     }

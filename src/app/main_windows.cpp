@@ -44,7 +44,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     velmora::MonitorProgram program(window, process, clock);
     velmora::Monitor& monitor = program.monitor();
     window.attach(monitor);
-    monitor.FormCreate();
+    monitor.startUp();
     if (!process.quitRequested()) {
         window.runMessageLoop();
     }

@@ -22,40 +22,40 @@ void setOuterSize(QWidget& window, int width, int height) {
 
 GenericMessageWindow::GenericMessageWindow(const QString& text, bool confirmation)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      lblMensagem_(new QLabel(QStringLiteral("Mensagem Genérica"), this)),
-      ckbConcordo_(new QCheckBox(QStringLiteral("Estou ciente destas informações."), this)),
+      messageLabel_(new QLabel(QStringLiteral("Mensagem Genérica"), this)),
+      agreeBox_(new QCheckBox(QStringLiteral("Estou ciente destas informações."), this)),
       panel_(new QFrame(this)),
-      btnOk_(new QPushButton(QStringLiteral("OK"), panel_)) {
+      okButton_(new QPushButton(QStringLiteral("OK"), panel_)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Aviso do Sistema"));
     setModal(false);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
 
-    lblMensagem_->setGeometry(8, 16, 517, 72);
-    lblMensagem_->setWordWrap(true);
-    lblMensagem_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ckbConcordo_->setGeometry(8, 94, 185, 17);
+    messageLabel_->setGeometry(8, 16, 517, 72);
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    agreeBox_->setGeometry(8, 94, 185, 17);
     static_cast<QFrame*>(panel_)->setFrameShape(QFrame::StyledPanel);
-    btnOk_->setGeometry(445, 7, 75, 25);
-    btnOk_->setEnabled(false);
+    okButton_->setGeometry(445, 7, 75, 25);
+    okButton_->setEnabled(false);
 
-    connect(ckbConcordo_, &QCheckBox::toggled, btnOk_, &QPushButton::setEnabled);
-    connect(btnOk_, &QPushButton::clicked, this, &QDialog::close);
+    connect(agreeBox_, &QCheckBox::toggled, okButton_, &QPushButton::setEnabled);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::close);
 
     panel_->setVisible(confirmation);
-    ckbConcordo_->setVisible(confirmation);
-    btnOk_->setVisible(confirmation);
+    agreeBox_->setVisible(confirmation);
+    okButton_->setVisible(confirmation);
     applyOuterSize();
-    lblMensagem_->setText(text);
+    messageLabel_->setText(text);
 }
 
 void GenericMessageWindow::applyOuterSize() {
-    setOuterSize(*this, kOuterWidth, ckbConcordo_->isVisibleTo(this) ? kOuterHeightConfirmation : kOuterHeightPlain);
+    setOuterSize(*this, kOuterWidth, agreeBox_->isVisibleTo(this) ? kOuterHeightConfirmation : kOuterHeightPlain);
     panel_->setGeometry(0, height() - 40, width(), 40);
 }
 
-void MostrarMensagem(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
-                     std::chrono::milliseconds shownFor) {
+void showGenericMessageWindow(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                              std::chrono::milliseconds shownFor) {
     auto* window = new GenericMessageWindow(QString::fromStdString(text), confirmation);  // deletes itself on close
     window->show();
     window->raise();

@@ -26,9 +26,9 @@ void centreOnScreen(QWidget& window) {
 ProgressForm::ProgressForm()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
-      lblTitulo_(new QLabel(QStringLiteral("lblTitulo"), this)),
-      ggProgresso_(new ProgressGauge(this)),
-      lblRodape_(new QLabel(QStringLiteral("lblRodape"), this)) {
+      titleLabel_(new QLabel(QStringLiteral("lblTitulo"), this)),
+      gaugeBar_(new ProgressGauge(this)),
+      footerLabel_(new QLabel(QStringLiteral("lblRodape"), this)) {
     setObjectName(QStringLiteral("frmProgressoGeral"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("frmProgressoGeral"));
@@ -39,13 +39,13 @@ ProgressForm::ProgressForm()
     setFont(font);
     setFixedSize(kClientWidth, kClientHeight);
 
-    lblTitulo_->setObjectName(QStringLiteral("lblTitulo"));
-    lblTitulo_->setGeometry(18, 16, 297, 13);
-    ggProgresso_->setObjectName(QStringLiteral("ggProgresso"));
-    ggProgresso_->setGeometry(18, 38, 297, 20);
-    ggProgresso_->setProgress(0);
-    lblRodape_->setObjectName(QStringLiteral("lblRodape"));
-    lblRodape_->setGeometry(18, 72, 297, 13);
+    titleLabel_->setObjectName(QStringLiteral("lblTitulo"));
+    titleLabel_->setGeometry(18, 16, 297, 13);
+    gaugeBar_->setObjectName(QStringLiteral("ggProgresso"));
+    gaugeBar_->setGeometry(18, 38, 297, 20);
+    gaugeBar_->setProgress(0);
+    footerLabel_->setObjectName(QStringLiteral("lblRodape"));
+    footerLabel_->setGeometry(18, 72, 297, 13);
 
     centreOnScreen(*this);
 }

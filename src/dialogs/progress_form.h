@@ -18,9 +18,9 @@ class ProgressForm final : public QWidget {
 public:
     ProgressForm();
 
-    QLabel* lblTitulo() const { return lblTitulo_; }
-    ProgressGauge* ggProgresso() const { return ggProgresso_; }
-    QLabel* lblRodape() const { return lblRodape_; }
+    QLabel* titleLabel() const { return titleLabel_; }
+    ProgressGauge* gaugeBar() const { return gaugeBar_; }
+    QLabel* footerLabel() const { return footerLabel_; }
 
 signals:
     void closed();
@@ -30,9 +30,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLabel* lblTitulo_;
-    ProgressGauge* ggProgresso_;
-    QLabel* lblRodape_;
+    QLabel* titleLabel_;
+    ProgressGauge* gaugeBar_;
+    QLabel* footerLabel_;
     bool centredWithFrame_ = false;
 };
 

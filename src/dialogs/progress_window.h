@@ -10,7 +10,7 @@
 namespace velmora {
 
 // The progress window of interactive spreadsheet runs. Holds the one reference to the open form; the reference
-// is cleared whenever the form closes, by FecharProgresso or by its close box. Once the window is gone, the
+// is cleared whenever the form closes, by closeProgress or by its close box. Once the window is gone, the
 // other operations do nothing, so a run whose window the user closed goes on undisturbed.
 // The operations never process pending events: the explicit repaints keep the window current.
 class QtProgressWindow final : public ProgressWindow {
@@ -20,17 +20,17 @@ public:
     QtProgressWindow(const QtProgressWindow&) = delete;
     QtProgressWindow& operator=(const QtProgressWindow&) = delete;
 
-    void AbrirProgresso() override;
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
-                          int minimum, int maximum) override;
-    void AvancarProgresso() override;
-    void FecharProgresso() override;
+    void openProgress() override;
+    void startProgress(const std::string& caption, const std::string& title, const std::string& footer,
+                       int minimum, int maximum) override;
+    void advanceProgress() override;
+    void closeProgress() override;
 
     // The open form, or null when none is open.
-    ProgressForm* frmProgressoGeral() const { return frmProgressoGeral_.data(); }
+    ProgressForm* progressForm() const { return progressForm_.data(); }
 
 private:
-    QPointer<ProgressForm> frmProgressoGeral_;
+    QPointer<ProgressForm> progressForm_;
     QMetaObject::Connection formClose_;
 };
 

@@ -101,8 +101,8 @@ void repaintPending() {
 
 }  // namespace
 
-void MostrarMensagemWin32(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
-                          std::chrono::milliseconds shownFor) {
+void showWin32GenericMessageWindow(const std::string& text, bool confirmation, bool closeByItself, Clock& clock,
+                                   std::chrono::milliseconds shownFor) {
     UniqueWindow window = createMessageWindow(widen(text), confirmation);
     if (window) {
         ShowWindow(window.get(), SW_SHOWNORMAL);

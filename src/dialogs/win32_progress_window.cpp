@@ -73,7 +73,7 @@ LRESULT CALLBACK gaugeProc(HWND gauge, UINT message, WPARAM wParam, LPARAM lPara
 
 Win32ProgressWindow::Win32ProgressWindow() : font_(createFont(L"MS Sans Serif", -11)) { initCommonControls(); }
 
-Win32ProgressWindow::~Win32ProgressWindow() { FecharProgresso(); }
+Win32ProgressWindow::~Win32ProgressWindow() { closeProgress(); }
 
 LRESULT CALLBACK Win32ProgressWindow::formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -82,7 +82,7 @@ LRESULT CALLBACK Win32ProgressWindow::formProc(HWND window, UINT message, WPARAM
     }
     auto* self = reinterpret_cast<Win32ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr && message == WM_CLOSE) {
-        self->FecharProgresso();
+        self->closeProgress();
         return 0;
     }
     if (self != nullptr && message == WM_NCDESTROY && self->form_.get() == window) {
@@ -91,9 +91,9 @@ LRESULT CALLBACK Win32ProgressWindow::formProc(HWND window, UINT message, WPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Win32ProgressWindow::AbrirProgresso() {
+void Win32ProgressWindow::openProgress() {
     // A window left open by an earlier run would otherwise stay on screen with nobody to close it.
-    FecharProgresso();
+    closeProgress();
     static const WindowClass windowClass(L"VelmoraProgressoGeral", formProc);
     const SIZE outer = outerSize(kClientWidth, kClientHeight, kStyle, kExtendedStyle);
     const POINT origin = centredOrigin(outer, false);
@@ -118,8 +118,8 @@ void Win32ProgressWindow::AbrirProgresso() {
     UpdateWindow(form);
 }
 
-void Win32ProgressWindow::IniciarProgresso(const std::string& caption, const std::string& title,
-                                           const std::string& footer, int minimum, int maximum) {
+void Win32ProgressWindow::startProgress(const std::string& caption, const std::string& title,
+                                        const std::string& footer, int minimum, int maximum) {
     if (!form_) {
         return;
     }
@@ -137,14 +137,14 @@ void Win32ProgressWindow::IniciarProgresso(const std::string& caption, const std
     showGauge();
 }
 
-void Win32ProgressWindow::AvancarProgresso() {
+void Win32ProgressWindow::advanceProgress() {
     if (form_) {
         gauge_.setProgress(static_cast<long long>(gauge_.progress()) + 1);
         showGauge();
     }
 }
 
-void Win32ProgressWindow::FecharProgresso() { form_.reset(); }
+void Win32ProgressWindow::closeProgress() { form_.reset(); }
 
 void Win32ProgressWindow::showGauge() {
     if (HWND gauge = GetDlgItem(form_.get(), kProgressGauge)) {

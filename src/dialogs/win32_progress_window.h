@@ -10,13 +10,13 @@ namespace velmora {
 
 // Child control ids of the progress window.
 enum Win32ProgressControl : int {
-    kProgressTitle = 101,   // lblTitulo
-    kProgressGauge = 102,   // ggProgresso, a progress bar holding the percentage done
-    kProgressFooter = 103,  // lblRodape
+    kProgressTitle = 101,   // titleLabel
+    kProgressGauge = 102,   // gaugeBar, a progress bar holding the percentage done
+    kProgressFooter = 103,  // footerLabel
 };
 
-// The progress window of interactive spreadsheet runs (frmProgressoGeral) as a Win32 window. Holds the one open
-// window; closing it, by FecharProgresso or by its close box, forgets it, and the other operations then do nothing,
+// The progress window of interactive spreadsheet runs (progressForm) as a Win32 window. Holds the one open
+// window; closing it, by closeProgress or by its close box, forgets it, and the other operations then do nothing,
 // so a run whose window the user closed goes on undisturbed. The operations never handle pending messages: the
 // explicit repaints keep the window current.
 class Win32ProgressWindow final : public ProgressWindow {
@@ -26,14 +26,14 @@ public:
     Win32ProgressWindow(const Win32ProgressWindow&) = delete;
     Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
 
-    void AbrirProgresso() override;
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
-                          int minimum, int maximum) override;
-    void AvancarProgresso() override;
-    void FecharProgresso() override;
+    void openProgress() override;
+    void startProgress(const std::string& caption, const std::string& title, const std::string& footer,
+                       int minimum, int maximum) override;
+    void advanceProgress() override;
+    void closeProgress() override;
 
     // The open window, or null when none is open.
-    HWND frmProgressoGeral() const { return form_.get(); }
+    HWND progressForm() const { return form_.get(); }
     const GaugeRange& gauge() const { return gauge_; }
 
 private:

@@ -14,10 +14,10 @@ class CycleJobs final : public MonitorJobs {
 public:
     explicit CycleJobs(MonitorServices& services) : publication_(services), reminders_(services), surveys_(services) {}
 
-    void PublicarRelatorios() override { publication_.PublicarRelatorios(); }
-    void AgendarPublicacaoImediata(int reportId) override { publication_.AgendarPublicacaoImediata(reportId); }
-    void ProcessarAvisosVencimento() override { reminders_.ProcessarAvisosVencimento(); }
-    void EnviarPesquisas() override { surveys_.EnviarPesquisas(); }
+    void publishDueReports() override { publication_.publishDueReports(); }
+    void schedulePublicationNow(int reportId) override { publication_.schedulePublicationNow(reportId); }
+    void writeDueReminders() override { reminders_.writeDueReminders(); }
+    void uploadSurveys() override { surveys_.uploadSurveys(); }
 
 private:
     PublicationPass publication_;

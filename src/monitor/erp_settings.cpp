@@ -45,7 +45,7 @@ ErpSettings::DataFolder ErpSettings::locateServerDataFolder() const {
     return {folder, fs::is_directory(utf8Path(folder)) ? std::string{} : "Não foi encontrado a pasta Dados no servidor"};
 }
 
-std::string ErpSettings::ObterPastaDadosServidor() const {
+std::string ErpSettings::serverDataFolder() const {
     DataFolder folder = locateServerDataFolder();
     if (!folder.problem.empty()) {
         ui_.showMessageBox(kSystemMessageTitle, folder.problem, MessageIcon::Error);
@@ -62,7 +62,7 @@ void ErpSettings::requireServerIni(const std::string& serverIni) const {
     }
 }
 
-std::string ErpSettings::ObterArquivoIniServidor() const {
+std::string ErpSettings::serverIniFile() const {
     const std::string serverIni = serverIniName();
     requireServerIni(serverIni);
     return serverIni;
@@ -80,8 +80,8 @@ std::string ErpSettings::failureNoticeAddress() const {
     }
 }
 
-std::string ErpSettings::LerCaminhoBancoDados() const {
-    const std::string serverIni = ObterArquivoIniServidor();
+std::string ErpSettings::databasePath() const {
+    const std::string serverIni = serverIniFile();
     const IniFile ini(utf8Path(serverIni));
     const std::string server = ini.readString("Database", "Servidor");
     const std::string location = ini.readString("Database", "path") + ini.readString("Database", "name");

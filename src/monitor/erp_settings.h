@@ -38,11 +38,11 @@ public:
 
     // The server data folder with a trailing separator. On failure it tells the user, asks the program to
     // end, and still returns the folder text.
-    std::string ObterPastaDadosServidor() const;
+    std::string serverDataFolder() const;
     // The database connection text; tells the user and throws SettingsMissing when the server INI is missing.
-    std::string LerCaminhoBancoDados() const;
+    std::string databasePath() const;
     // Full path of the server INI; tells the user and throws SettingsMissing when it is missing.
-    std::string ObterArquivoIniServidor() const;
+    std::string serverIniFile() const;
 
     // Key EmailFalhas of section Monitor in the server INI: where failure notices go; empty when there is none or
     // the INI cannot be read (nobody is told: the notice is optional).

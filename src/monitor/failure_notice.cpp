@@ -29,7 +29,7 @@ void writeFailureNotice(Connection& connection, const FailureNotice& notice, Dat
         throw std::runtime_error("A pasta de e-mail do ERP (NM_PASTA_EMAIL) não está informada; o aviso de falha "
                                  "não foi gravado.");
     }
-    const std::string emailFolder = ObterPastaEmail(connection, today);
+    const std::string emailFolder = preparedEmailFolder(connection, today);
     const std::string baseName = "Falha na Publicação - " + std::to_string(notice.reportId) + " - " +
                                  formatDateTime(now, "yyyymmddhhmmss");
     writeOutboxMessage(emailFolder, today, baseName,

@@ -50,7 +50,7 @@ int writeLockFile(const fs::path& file, platform::OpenMode mode, const std::stri
 
 }  // namespace
 
-std::string NomeArquivoTrava(const std::string& programPath) {
+std::string lockFileName(const std::string& programPath) {
     const auto lastSeparator = programPath.rfind(fs::path::preferred_separator);
     const std::string fileName =
         trimmed(lastSeparator == std::string::npos ? programPath : programPath.substr(lastSeparator + 1));
@@ -58,8 +58,8 @@ std::string NomeArquivoTrava(const std::string& programPath) {
     return (lastDot == std::string::npos ? fileName : fileName.substr(0, lastDot)) + ".lock";
 }
 
-bool ExisteArquivoTrava(const std::string& programPath, const std::string& folder) {
-    return fs::exists(utf8Path(folder + NomeArquivoTrava(programPath)));
+bool lockFileExists(const std::string& programPath, const std::string& folder) {
+    return fs::exists(utf8Path(folder + lockFileName(programPath)));
 }
 
 InstanceLock::InstanceLock(fs::path file, const std::string& programPath)

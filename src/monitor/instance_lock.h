@@ -8,11 +8,11 @@
 namespace velmora {
 
 // The lock file marks the installation's running monitor in the server data folder; the flag file there asks
-// every monitor to stop. Folders come with their trailing separator, as ObterPastaDadosServidor returns them.
+// every monitor to stop. Folders come with their trailing separator, as serverDataFolder returns them.
 
 // Program file name without its extension + ".lock" (the whole name when it has no extension).
-std::string NomeArquivoTrava(const std::string& programPath);
-bool ExisteArquivoTrava(const std::string& programPath, const std::string& folder);
+std::string lockFileName(const std::string& programPath);
+bool lockFileExists(const std::string& programPath, const std::string& folder);
 
 // The lock of one run of the monitor. Its first line says which program runs; its second says which run wrote it
 // (computer, process, start time), so that a monitor can tell its own lock from one that another start wrote

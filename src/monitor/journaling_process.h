@@ -31,7 +31,7 @@ public:
     void recordEnd() {
         if (!recorded_) {
             recorded_ = true;
-            journal_.record({JournalKind::Fim, programPath_, ok_,
+            journal_.record({JournalKind::End, programPath_, ok_,
                              reason_.value_or(quitRequested_ ? "encerramento pedido" : "encerrado") + notes_});
         }
         journal_.flush();

@@ -24,15 +24,15 @@ public:
     void setObservationText(const std::string& text) override { window_.setObservationText(text); }
     void processPendingEvents() override { window_.processPendingEvents(); }
     void showMessageBox(const std::string& title, const std::string& text, MessageIcon icon) override {
-        journal_.record({JournalKind::Mensagem, title, icon != MessageIcon::Error, text});
+        journal_.record({JournalKind::Message, title, icon != MessageIcon::Error, text});
         window_.showMessageBox(title, text, icon);
     }
     void showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) override {
-        journal_.record({JournalKind::Mensagem, "Aviso do Sistema", true, text});
+        journal_.record({JournalKind::Message, "Aviso do Sistema", true, text});
         window_.showGenericMessage(text, confirmation, closeByItself);
     }
     void showClosingNotice(const std::string& text, std::chrono::seconds shownFor) override {
-        journal_.record({JournalKind::Mensagem, "Aviso do Sistema", false, text});
+        journal_.record({JournalKind::Message, "Aviso do Sistema", false, text});
         window_.showClosingNotice(text, shownFor);
     }
     void setCycleTimerActive(bool active) override { window_.setCycleTimerActive(active); }

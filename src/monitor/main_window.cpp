@@ -87,16 +87,16 @@ MainWindow::MainWindow(Clock& clock) : clock_(clock) {
     buildLayout();
     buildTray();
 
-    Timer1_.setInterval(kCycleIntervalMs);
-    Timer2_.setInterval(kDisconnectIntervalMs);
-    connect(&Timer1_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->Timer1Timer(); });
+    cycleTimer_.setInterval(kCycleIntervalMs);
+    disconnectTimer_.setInterval(kDisconnectIntervalMs);
+    connect(&cycleTimer_, &QTimer::timeout, this, [this] { if (monitor_) monitor_->cycleTimerFired(); });
     // Qt holds a timer's next tick back while its previous one is still being handled, and the watch's message
     // box is opened from inside that handler: handled from a queued call instead, the watch keeps ticking
     // behind its own box and can still end the monitor that nobody is there to click for.
-    connect(&Timer2_, &QTimer::timeout, this, [this] {
-        QMetaObject::invokeMethod(this, [this] { if (monitor_) monitor_->Timer2Timer(); }, Qt::QueuedConnection);
+    connect(&disconnectTimer_, &QTimer::timeout, this, [this] {
+        QMetaObject::invokeMethod(this, [this] { if (monitor_) monitor_->disconnectWatchFired(); }, Qt::QueuedConnection);
     });
-    Timer2_.start();
+    disconnectTimer_.start();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -106,78 +106,78 @@ MainWindow::MainWindow(Clock& clock) : clock_(clock) {
 MainWindow::~MainWindow() { trayIcon_.hide(); }
 
 void MainWindow::buildLayout() {
-    auto* GroupBox1 = new QGroupBox(QStringLiteral("Processos sendo monitorados"), this);
-    GroupBox1->setGeometry(8, 4, 641, 202);
-    QFont bold = GroupBox1->font();
+    auto* reportsGroup = new QGroupBox(QStringLiteral("Processos sendo monitorados"), this);
+    reportsGroup->setGeometry(8, 4, 641, 202);
+    QFont bold = reportsGroup->font();
     bold.setBold(true);
-    GroupBox1->setFont(bold);
+    reportsGroup->setFont(bold);
 
-    DBGridProcessos_ = new QTableWidget(0, ColumnCount, GroupBox1);
-    DBGridProcessos_->setGeometry(9, 22, 623, 172);
+    reportsGrid_ = new QTableWidget(0, ColumnCount, reportsGroup);
+    reportsGrid_->setGeometry(9, 22, 623, 172);
     QFont plain = font();
     plain.setBold(false);  // set explicitly, or the grid inherits the frame's bold title font
-    DBGridProcessos_->setFont(plain);
-    DBGridProcessos_->horizontalHeader()->setFont(plain);
-    DBGridProcessos_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Planilha"),
+    reportsGrid_->setFont(plain);
+    reportsGrid_->horizontalHeader()->setFont(plain);
+    reportsGrid_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Planilha"),
                                                  QStringLiteral("Tipo de Publicação"), QStringLiteral("Última Publicação"),
                                                  QStringLiteral("Próxima Publicação"), QStringLiteral("TP_PUBLICACAO"),
                                                  QStringLiteral("Último resultado")});
-    DBGridProcessos_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGridProcessos_->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGridProcessos_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridProcessos_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    DBGridProcessos_->horizontalHeader()->setHighlightSections(false);
-    DBGridProcessos_->verticalHeader()->setDefaultSectionSize(18);
-    DBGridProcessos_->verticalHeader()->setFixedWidth(12);
+    reportsGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    reportsGrid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    reportsGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    reportsGrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    reportsGrid_->horizontalHeader()->setHighlightSections(false);
+    reportsGrid_->verticalHeader()->setDefaultSectionSize(18);
+    reportsGrid_->verticalHeader()->setFixedWidth(12);
     // The widths were chosen for a narrow 8-point font; a wider one still shows each title whole.
     const QFontMetrics metrics(plain);
     for (const auto& [column, width] :
          {std::pair{ColName, 250}, {ColPublication, 100}, {ColLast, 100}, {ColNext, 100}, {ColOutcome, 220}}) {
-        const int titleWidth = metrics.horizontalAdvance(DBGridProcessos_->horizontalHeaderItem(column)->text()) + 12;
-        DBGridProcessos_->setColumnWidth(column, std::max(width, titleWidth));
+        const int titleWidth = metrics.horizontalAdvance(reportsGrid_->horizontalHeaderItem(column)->text()) + 12;
+        reportsGrid_->setColumnWidth(column, std::max(width, titleWidth));
     }
-    DBGridProcessos_->setColumnHidden(ColId, true);
-    DBGridProcessos_->setColumnHidden(ColKind, true);
+    reportsGrid_->setColumnHidden(ColId, true);
+    reportsGrid_->setColumnHidden(ColKind, true);
 
     bevel(this, 212);
     label(this, QStringLiteral("Processando:"), 12, 220, 80);
-    lblPlanilhaProcessamento_ = label(this, {}, 96, 220, 550);
+    processingLabel_ = label(this, {}, 96, 220, 550);
     label(this, QStringLiteral("Observações:"), 12, 240, 80);
-    lblObservacoes_ = label(this, {}, 96, 240, 550);
+    observationLabel_ = label(this, {}, 96, 240, 550);
     bevel(this, 262);
-    lblVersao_ = label(this, QStringLiteral("VERSÃO:"), 215, 270, 225);
-    lblVersao_->setAlignment(Qt::AlignHCenter);
-    lblAtivo_ = label(this, QStringLiteral("Ativo desde: "), 215, 288, 225);
-    lblAtivo_->setAlignment(Qt::AlignHCenter);
+    versionLabel_ = label(this, QStringLiteral("VERSÃO:"), 215, 270, 225);
+    versionLabel_->setAlignment(Qt::AlignHCenter);
+    activeSinceLabel_ = label(this, QStringLiteral("Ativo desde: "), 215, 288, 225);
+    activeSinceLabel_->setAlignment(Qt::AlignHCenter);
     bevel(this, 312);
     label(this, QStringLiteral("Situação:"), 12, 332, 60, true);
-    lblSituacao_ = label(this, {}, 74, 332, 170);
+    statusLabel_ = label(this, {}, 74, 332, 170);
 
-    BitBtn2_ = new QPushButton(QStringLiteral("Forçar Email"), this);
-    BitBtn2_->setGeometry(330, 324, 100, 30);
-    btnPublicar_ = new QPushButton(QStringLiteral("Publicar Agora"), this);
-    btnPublicar_->setGeometry(438, 324, 100, 30);
-    BitBtn1_ = new QPushButton(QStringLiteral("Minimizar"), this);
-    BitBtn1_->setGeometry(546, 324, 100, 30);
+    remindersNowButton_ = new QPushButton(QStringLiteral("Forçar Email"), this);
+    remindersNowButton_->setGeometry(330, 324, 100, 30);
+    publishNowButton_ = new QPushButton(QStringLiteral("Publicar Agora"), this);
+    publishNowButton_->setGeometry(438, 324, 100, 30);
+    hideButton_ = new QPushButton(QStringLiteral("Minimizar"), this);
+    hideButton_->setGeometry(546, 324, 100, 30);
 
-    connect(BitBtn2_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->BitBtn2Click(); });
-    connect(btnPublicar_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->btnPublicarClick(); });
-    connect(BitBtn1_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->BitBtn1Click(); });
+    connect(remindersNowButton_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->remindersNowRequested(); });
+    connect(publishNowButton_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->publishNowRequested(); });
+    connect(hideButton_, &QPushButton::clicked, this, [this] { if (monitor_) monitor_->hideRequested(); });
 }
 
 void MainWindow::buildTray() {
-    QAction* open = PopupMenu1_.addAction(QStringLiteral("&Abrir Monitor Publicação"));
-    PopupMenu1_.addSeparator();
-    QAction* quit = PopupMenu1_.addAction(QStringLiteral("&Sair"));
-    connect(open, &QAction::triggered, this, [this] { if (monitor_) monitor_->pmnuiOpenClick(); });
-    connect(quit, &QAction::triggered, this, [this] { if (monitor_) monitor_->Sair1Click(); });
+    QAction* open = trayMenu_.addAction(QStringLiteral("&Abrir Monitor Publicação"));
+    trayMenu_.addSeparator();
+    QAction* quit = trayMenu_.addAction(QStringLiteral("&Sair"));
+    connect(open, &QAction::triggered, this, [this] { if (monitor_) monitor_->openRequested(); });
+    connect(quit, &QAction::triggered, this, [this] { if (monitor_) monitor_->quitRequested(); });
 
     trayIcon_.setIcon(applicationIcon());
     trayIcon_.setToolTip(QApplication::applicationDisplayName());
-    trayIcon_.setContextMenu(&PopupMenu1_);
+    trayIcon_.setContextMenu(&trayMenu_);
     connect(&trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick && monitor_) {
-            monitor_->pmnuiOpenClick();
+            monitor_->openRequested();
         }
     });
 }
@@ -210,26 +210,26 @@ void MainWindow::setLabel(QLabel* label, const std::string& text) {
 }
 
 void MainWindow::setVersionText(const std::string& text) {
-    setLabel(lblVersao_, text);
+    setLabel(versionLabel_, text);
     trace("Rótulo", text);
 }
 
-void MainWindow::setActiveSinceText(const std::string& text) { setLabel(lblAtivo_, text); }
+void MainWindow::setActiveSinceText(const std::string& text) { setLabel(activeSinceLabel_, text); }
 
 void MainWindow::setStatusWord(const std::string& text) {
-    setLabel(lblSituacao_, text);
+    setLabel(statusLabel_, text);
     trace("Situação", text);
 }
 
 void MainWindow::setProcessingText(const std::string& text) {
-    setLabel(lblPlanilhaProcessamento_, text);
+    setLabel(processingLabel_, text);
     if (!text.empty()) {
         trace("Processando", text);
     }
 }
 
 void MainWindow::setObservationText(const std::string& text) {
-    setLabel(lblObservacoes_, text);
+    setLabel(observationLabel_, text);
     if (!text.empty()) {
         trace("Observações", text);
     }
@@ -252,33 +252,33 @@ void MainWindow::showMessageBox(const std::string& title, const std::string& tex
 
 void MainWindow::showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) {
     trace("Aviso", text);
-    MostrarMensagem(text, confirmation, closeByItself, clock_);
+    showGenericMessageWindow(text, confirmation, closeByItself, clock_);
 }
 
 void MainWindow::showClosingNotice(const std::string& text, std::chrono::seconds shownFor) {
     trace("Aviso", text);
-    MostrarMensagem(text, false, true, clock_, shownFor);
+    showGenericMessageWindow(text, false, true, clock_, shownFor);
 }
 
 void MainWindow::setCycleTimerActive(bool active) {
     if (active) {
-        Timer1_.start();
+        cycleTimer_.start();
     } else {
-        Timer1_.stop();
+        cycleTimer_.stop();
     }
 }
 
 void MainWindow::setDisconnectTimerActive(bool active) {
     if (active) {
-        Timer2_.start();
+        disconnectTimer_.start();
     } else {
-        Timer2_.stop();
+        disconnectTimer_.stop();
     }
 }
 
 void MainWindow::showReports(const std::vector<ReportRow>& rows) {
     const int previous = selectedReportId();
-    DBGridProcessos_->setRowCount(static_cast<int>(rows.size()));
+    reportsGrid_->setRowCount(static_cast<int>(rows.size()));
     int current = rows.empty() ? -1 : 0;
     for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
         const ReportRow& report = rows[static_cast<std::size_t>(row)];
@@ -287,7 +287,7 @@ void MainWindow::showReports(const std::vector<ReportRow>& rows) {
                                             qt(report.nextPublication),      QString::number(report.publicationKind),
                                             qt(report.lastOutcome)};
         for (int column = 0; column < ColumnCount; ++column) {
-            DBGridProcessos_->setItem(row, column, new QTableWidgetItem(cells[column]));
+            reportsGrid_->setItem(row, column, new QTableWidgetItem(cells[column]));
         }
         if (report.id == previous) {
             current = row;
@@ -297,17 +297,17 @@ void MainWindow::showReports(const std::vector<ReportRow>& rows) {
     }
     // Like a data grid, one row is always current while there are rows: the one selected before, or the first.
     if (current >= 0) {
-        DBGridProcessos_->selectRow(current);
+        reportsGrid_->selectRow(current);
     }
-    DBGridProcessos_->repaint();
+    reportsGrid_->repaint();
 }
 
 int MainWindow::selectedReportId() const {
-    const int row = DBGridProcessos_->currentRow();
+    const int row = reportsGrid_->currentRow();
     if (row < 0) {
         return 0;
     }
-    const QTableWidgetItem* item = DBGridProcessos_->item(row, ColId);
+    const QTableWidgetItem* item = reportsGrid_->item(row, ColId);
     return item ? item->text().toInt() : 0;
 }
 
@@ -319,7 +319,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (monitor_) {
-        monitor_->FormShow();
+        monitor_->windowShown();
     }
 }
 

@@ -74,7 +74,7 @@ Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, C
       update_(update),
       settings_(std::move(programPath), ui_, process_) {
     ftp_->setHostKeyNotice(
-        [this](const std::string& text) { journal_.record({JournalKind::Mensagem, kKnownHostsFileName, true, text}); });
+        [this](const std::string& text) { journal_.record({JournalKind::Message, kKnownHostsFileName, true, text}); });
     jobs_ = jobs ? jobs(*this) : std::make_unique<CycleJobs>(*this);
 }
 
@@ -87,23 +87,23 @@ Connection& Monitor::database() {
     return *connection_;
 }
 
-void Monitor::FormCreate() {
+void Monitor::startUp() {
     try {
         ui_.showTrayIcon();
-        ExibirVersao();
-        journal_.record({JournalKind::Inicio, programPath_, true, versionText_});
+        showVersion();
+        journal_.record({JournalKind::Start, programPath_, true, versionText_});
 
         if (!takeInstanceLock()) {
             return;  // the program ends after this handler; a refused start touches neither database nor update
         }
-        ConectarBancoDados(settings_.LerCaminhoBancoDados());
-        update_.VerificarAtualizacao(*connection_, 1);
+        connectDatabase(settings_.databasePath());
+        update_.checkForUpdate(*connection_, 1);
         ui_.setCycleTimerActive(true);
-        DefinirSituacao(5);
+        setStatus(5);
         ui_.setProcessingText("");
         ui_.setObservationText(lockNotice_);
         tellJournalFailure();
-        BitBtn1Click();
+        hideRequested();
     } catch (const SettingsMissing& missing) {
         failStart(missing.what(), false);  // its box was the message
     } catch (const std::exception& error) {
@@ -118,7 +118,7 @@ void Monitor::failStart(const std::string& message, bool tell) {
     if (tell) {
         ui_.showClosingNotice(message, kStartFailureNoticeFor);
     }
-    EncerrarProcesso();
+    endProcess();
 }
 
 bool Monitor::takeInstanceLock() {
@@ -134,7 +134,7 @@ bool Monitor::takeInstanceLock() {
     journal_.open(journalFile);
     outcomes_.takeFromJournal(readLastPublications(journalFile));
 
-    const fs::path lockFile = utf8Path(folder.path + NomeArquivoTrava(programPath_));
+    const fs::path lockFile = utf8Path(folder.path + lockFileName(programPath_));
     const auto refuse = [&] {
         ui_.showGenericMessage(
             "O aplicativo " + programPath_ + " já está sendo executado em outra sessão de trabalho.", false, true);
@@ -142,7 +142,7 @@ bool Monitor::takeInstanceLock() {
         process_.requestQuit();
         return false;
     };
-    if (ExisteArquivoTrava(programPath_, folder.path)) {
+    if (lockFileExists(programPath_, folder.path)) {
         // A lock that nobody rewrote for a while belongs to a monitor that stopped or lost the folder; one that
         // only lost it stops publishing meanwhile and gives way when it sees this start's lock.
         const auto age = lockFileAge(lockFile);
@@ -156,7 +156,7 @@ bool Monitor::takeInstanceLock() {
         if (!fs::remove(lockFile, error) && error) {
             throw std::runtime_error(fileErrorMessage("excluir", lockFile, platform::errnoOf(error)));
         }
-        journal_.record({JournalKind::Mensagem, utf8Text(lockFile), true, lockNotice_});
+        journal_.record({JournalKind::Message, utf8Text(lockFile), true, lockNotice_});
     }
     auto lock = std::make_unique<InstanceLock>(lockFile, programPath_);
     if (!lock->create()) {
@@ -189,7 +189,7 @@ void Monitor::endProgram() {
     process_.end();
 }
 
-void Monitor::ExibirVersao() {
+void Monitor::showVersion() {
     // Build time to the minute; a build made exactly at midnight still shows its time.
     std::string built;
     try {
@@ -201,11 +201,11 @@ void Monitor::ExibirVersao() {
     ui_.setActiveSinceText("Ativo desde: " + formatDateTime(clock_.now(), "dd/mm/yyyy hh:mm:ss"));
 }
 
-void Monitor::ConectarBancoDados(const std::string& connectionText) {
+void Monitor::connectDatabase(const std::string& connectionText) {
     connection_ = std::make_unique<Connection>(ConnectionSettings{trimmed(connectionText), kUserName, kPassword});
     try {
         connection_->open();
-        update_.PrepararAtualizador(connection_->databaseName(), settings_.ObterArquivoIniServidor());
+        update_.prepareUpdater(connection_->databaseName(), settings_.serverIniFile());
         connection_->close();
         connection_->open();
     } catch (const FirebirdClientMissing&) {
@@ -218,26 +218,26 @@ void Monitor::ConectarBancoDados(const std::string& connectionText) {
     }
 }
 
-void Monitor::DesconectarBancoDados() { connection_.reset(); }
+void Monitor::disconnectDatabase() { connection_.reset(); }
 
-void Monitor::FormShow() { AtualizarGrade(); }
+void Monitor::windowShown() { refreshGrid(); }
 
-void Monitor::BitBtn1Click() { ui_.hideWindow(); }
+void Monitor::hideRequested() { ui_.hideWindow(); }
 
-void Monitor::pmnuiOpenClick() { ui_.showWindow(); }
+void Monitor::openRequested() { ui_.showWindow(); }
 
-void Monitor::Sair1Click() {
+void Monitor::quitRequested() {
     process_.setEndReason("Sair", true);
     // The lock goes first: a session that ends may not leave time for more.
     ui_.setCycleTimerActive(false);
     ui_.setDisconnectTimerActive(false);
     releaseLock();
-    DesconectarBancoDados();
+    disconnectDatabase();
     ui_.processPendingEvents();
-    EncerrarProcesso();
+    endProcess();
 }
 
-void Monitor::EncerrarProcesso() {
+void Monitor::endProcess() {
     releaseLock();
     process_.end();
 }
@@ -249,18 +249,18 @@ void Monitor::tellJournalFailure() {
     }
 }
 
-void Monitor::DefinirSituacao(unsigned code) {
-    if (const auto word = palavraSituacao(code)) {
+void Monitor::setStatus(unsigned code) {
+    if (const auto word = statusWordFor(code)) {
         ui_.setStatusWord(*word);
     }
 }
 
-void Monitor::AtualizarGrade() {
+void Monitor::refreshGrid() {
     if (!connection_) {
         return;
     }
     try {
-        std::vector<ReportRow> rows = lerLinhasGrade(*connection_);
+        std::vector<ReportRow> rows = readGridRows(*connection_);
         for (ReportRow& row : rows) {
             row.lastOutcome = outcomes_.gridText(row.name);
         }
@@ -270,7 +270,7 @@ void Monitor::AtualizarGrade() {
     }
 }
 
-bool Monitor::VerificarConectado() {
+bool Monitor::isDisconnectRequested() {
     const ErpSettings::DataFolder folder = settings_.locateServerDataFolder();
     std::string problem = folder.problem;
     std::string line;
@@ -293,7 +293,7 @@ bool Monitor::VerificarConectado() {
     return true;
 }
 
-bool Monitor::verificarConectadoSemMensagem() {
+bool Monitor::isDisconnectRequestedQuietly() {
     try {
         return readDisconnectFlag(settings_.locateServerDataFolder().path) != kDisconnectWord;
     } catch (const std::exception&) {
@@ -301,13 +301,13 @@ bool Monitor::verificarConectadoSemMensagem() {
     }
 }
 
-void Monitor::Timer2Timer() {
+void Monitor::disconnectWatchFired() {
     bool stay = true;
     if (checkingFlag_) {
-        stay = verificarConectadoSemMensagem();
+        stay = isDisconnectRequestedQuietly();
     } else {
         const ScopedFlag checking(checkingFlag_);
-        stay = VerificarConectado();
+        stay = isDisconnectRequested();
     }
     if (!stay) {
         disconnect();
@@ -319,10 +319,10 @@ void Monitor::disconnect() {
                           true);
     ui_.setCycleTimerActive(false);
     ui_.setDisconnectTimerActive(false);
-    EncerrarProcesso();
+    endProcess();
 }
 
-void Monitor::Timer1Timer() {
+void Monitor::cycleTimerFired() {
     if (running_) {
         pendingCycle_ = true;
         return;
@@ -337,14 +337,14 @@ void Monitor::Timer1Timer() {
 // Whatever fails, the timers stay on and the next minute tries again: nobody may be there to restart the
 // monitor. A step's failure is told and the next step still runs; a lost database connection ends the cycle.
 void Monitor::runCycle() {
-    DefinirSituacao(1);
+    setStatus(1);
     if (!lockStillOwn() || !databaseReady()) {
-        DefinirSituacao(5);
+        setStatus(5);
         return;
     }
-    if (runStep(&MonitorJobs::PublicarRelatorios, JournalKind::Publicacao, "relatórios") &&
-        runStep(&MonitorJobs::ProcessarAvisosVencimento, JournalKind::Lembrete, "avisos de vencimento")) {
-        runStep(&MonitorJobs::EnviarPesquisas, JournalKind::Pesquisa, "pesquisas");
+    if (runStep(&MonitorJobs::publishDueReports, JournalKind::Publication, "relatórios") &&
+        runStep(&MonitorJobs::writeDueReminders, JournalKind::Reminder, "avisos de vencimento")) {
+        runStep(&MonitorJobs::uploadSurveys, JournalKind::Survey, "pesquisas");
     }
     tellJournalFailure();
 }
@@ -357,12 +357,12 @@ bool Monitor::runStep(void (MonitorJobs::*step)(), JournalKind kind, const char*
     } catch (const std::exception& error) {
         if (isNetworkError(error)) {
             noteDatabaseLost(error.what());
-            DefinirSituacao(5);
+            setStatus(5);
             return false;
         }
         ui_.setObservationText(error.what());
         noteStepFailure(kind, subject, error.what());
-        DefinirSituacao(5);
+        setStatus(5);
         return true;
     }
 }
@@ -394,7 +394,7 @@ bool Monitor::lockStillOwn() {
     case InstanceLock::Standing::Own:
         if (lockUnproven_) {
             lockUnproven_ = false;
-            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), true,
+            journal_.record({JournalKind::Message, utf8Text(lock_->file()), true,
                              "arquivo de trava gravado novamente; as publicações continuam"});
             ui_.setObservationText("");
         }
@@ -405,7 +405,7 @@ bool Monitor::lockStillOwn() {
         ui_.setObservationText(message);
         if (!lockUnproven_) {
             lockUnproven_ = true;
-            journal_.record({JournalKind::Mensagem, utf8Text(lock_->file()), false, message});
+            journal_.record({JournalKind::Message, utf8Text(lock_->file()), false, message});
         }
         return false;
     }
@@ -416,7 +416,7 @@ bool Monitor::lockStillOwn() {
         process_.setEndReason(check.problem + " Este monitor foi encerrado para que só um publique.", false);
         ui_.setCycleTimerActive(false);
         ui_.setDisconnectTimerActive(false);
-        EncerrarProcesso();
+        endProcess();
     }
     return false;
 }
@@ -441,7 +441,7 @@ bool Monitor::databaseReady() {
         }
     }
     if (databaseLost_ || !firstFailure.empty()) {
-        journal_.record({JournalKind::Mensagem, connection_->databaseName(), true,
+        journal_.record({JournalKind::Message, connection_->databaseName(), true,
                          "conexão com o banco de dados restabelecida" +
                              (databaseLost_ ? std::string() : " (a anterior fora perdida: " + firstFailure + ")")});
         databaseLost_ = false;
@@ -456,12 +456,12 @@ void Monitor::noteDatabaseLost(const std::string& reason) {
                            " Nova tentativa no próximo minuto.");
     if (!databaseLost_) {
         databaseLost_ = true;
-        journal_.record({JournalKind::Mensagem, connection_->databaseName(), false,
+        journal_.record({JournalKind::Message, connection_->databaseName(), false,
                          "conexão com o servidor perdida: " + reason});
     }
 }
 
-void Monitor::btnPublicarClick() {
+void Monitor::publishNowRequested() {
     ui_.setCycleTimerActive(false);
     const int reportId = ui_.selectedReportId();
     if (reportId == 0) {
@@ -482,16 +482,16 @@ void Monitor::btnPublicarClick() {
 
 void Monitor::publishNow(int reportId) {
     try {
-        jobs_->AgendarPublicacaoImediata(reportId);
-        AtualizarGrade();
-        jobs_->PublicarRelatorios();
+        jobs_->schedulePublicationNow(reportId);
+        refreshGrid();
+        jobs_->publishDueReports();
     } catch (const std::exception& error) {
         showUnexpectedError(error);
     }
     resumeAfterButton();
 }
 
-void Monitor::BitBtn2Click() {
+void Monitor::remindersNowRequested() {
     ui_.setCycleTimerActive(false);
     if (running_) {
         pendingEmail_ = true;
@@ -506,10 +506,10 @@ void Monitor::BitBtn2Click() {
 
 void Monitor::forceEmail() {
     try {
-        jobs_->ProcessarAvisosVencimento();
-        stepFailures_.erase(JournalKind::Lembrete);
+        jobs_->writeDueReminders();
+        stepFailures_.erase(JournalKind::Reminder);
     } catch (const std::exception& error) {
-        noteStepFailure(JournalKind::Lembrete, "avisos de vencimento", error.what());
+        noteStepFailure(JournalKind::Reminder, "avisos de vencimento", error.what());
         showUnexpectedError(error);
     }
     resumeAfterButton();

@@ -43,26 +43,26 @@ public:
     ~Monitor() override;
 
     // Event handlers of the main window.
-    void FormCreate();
-    void FormShow() override;
-    void BitBtn1Click() override;
-    void pmnuiOpenClick() override;
-    void Sair1Click() override;
-    void Timer1Timer() override;
-    void Timer2Timer() override;
-    void btnPublicarClick() override;
-    void BitBtn2Click() override;
+    void startUp();
+    void windowShown() override;
+    void hideRequested() override;
+    void openRequested() override;
+    void quitRequested() override;
+    void cycleTimerFired() override;
+    void disconnectWatchFired() override;
+    void publishNowRequested() override;
+    void remindersNowRequested() override;
 
-    void ExibirVersao();
-    bool VerificarConectado();
+    void showVersion();
+    bool isDisconnectRequested();
     // The same look at the flag for a tick that comes while the watch's own message box is open: nobody may
     // be there to close it, so the flag is read without a further box.
-    bool verificarConectadoSemMensagem();
-    void ConectarBancoDados(const std::string& connectionText);
+    bool isDisconnectRequestedQuietly();
+    void connectDatabase(const std::string& connectionText);
     // Before the updater starts the new copy: the lock this start wrote goes, or the new copy would be refused.
     // A start that found another monitor's lock leaves that one alone.
     void releaseLockForUpdate();
-    void DesconectarBancoDados();
+    void disconnectDatabase();
 
     // MonitorServices
     Connection& database() override;
@@ -71,8 +71,8 @@ public:
     const ErpSettings& settings() const override { return settings_; }
     FtpClient& ftp() override { return *ftp_; }
     const SurveyAccount& surveyAccount() const override { return surveyAccount_; }
-    void DefinirSituacao(unsigned code) override;
-    void AtualizarGrade() override;
+    void setStatus(unsigned code) override;
+    void refreshGrid() override;
     RunJournal& journal() override { return journal_; }
     PublicationOutcomes& outcomes() override { return outcomes_; }
 
@@ -84,7 +84,7 @@ public:
     void setSurveyAccount(SurveyAccount account) { surveyAccount_ = std::move(account); }
 
 private:
-    [[noreturn]] void EncerrarProcesso();
+    [[noreturn]] void endProcess();
     [[noreturn]] void failStart(const std::string& message, bool tell);
     void releaseLock();
     void tellJournalFailure();

@@ -6,10 +6,10 @@ namespace velmora {
 class MonitorJobs {
 public:
     virtual ~MonitorJobs() = default;
-    virtual void PublicarRelatorios() = 0;
-    virtual void AgendarPublicacaoImediata(int reportId) = 0;
-    virtual void ProcessarAvisosVencimento() = 0;
-    virtual void EnviarPesquisas() = 0;
+    virtual void publishDueReports() = 0;
+    virtual void schedulePublicationNow(int reportId) = 0;
+    virtual void writeDueReminders() = 0;
+    virtual void uploadSurveys() = 0;
 };
 
 }  // namespace velmora

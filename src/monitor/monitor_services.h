@@ -22,8 +22,8 @@ public:
     virtual const ErpSettings& settings() const = 0;
     virtual FtpClient& ftp() = 0;  // IdFTP1, shared by the report uploads and the survey upload
     virtual const SurveyAccount& surveyAccount() const = 0;
-    virtual void DefinirSituacao(unsigned code) = 0;
-    virtual void AtualizarGrade() = 0;
+    virtual void setStatus(unsigned code) = 0;
+    virtual void refreshGrid() = 0;
     virtual RunJournal& journal() = 0;
     virtual PublicationOutcomes& outcomes() = 0;
 };

@@ -29,7 +29,7 @@ constexpr std::chrono::milliseconds kPauseBetweenReports{3000};
 constexpr int kSalesReport = 1;
 constexpr int kFtpPublication = 2;
 
-std::string instrucaoPassagem() {
+std::string passStatement() {
     return " select ID_RELATORIO, NM_RELATORIO, ID_USUARIO, DT_CRIACAO, ST_EXIGIR_CATEGORIA, ST_ATIVO, HO_PUBLICACAO,"
            " ID_EMPRESA, QT_MESES_PUBLICACAO, DS_PASTA_FTP, DS_SERVIDOR_FTP, DS_USUARIO_FTP, DS_SENHA_FTP,"
            " NO_PORTA_FTP, DH_ULTIMA_PUBLIC, DH_PROXIMA_PUBLIC, ID_TP_RELATORIO, TP_PUBLICACAO, DS_PASTA_SALVAR"
@@ -37,7 +37,7 @@ std::string instrucaoPassagem() {
            quotedSql("S") + " order by NM_RELATORIO";
 }
 
-// Timer1 stays off while the pass runs and comes back on when it ends, also after an error.
+// cycleTimer stays off while the pass runs and comes back on when it ends, also after an error.
 class CycleTimerOff {
 public:
     explicit CycleTimerOff(MonitorUi& ui) : ui_(ui) { ui_.setCycleTimerActive(false); }
@@ -77,15 +77,15 @@ std::optional<std::string> missingSetting(const ResultSet& reports, std::size_t 
 PublicationPass::PublicationPass(MonitorServices& services)
     : services_(services), targets_(services, services.ftp()) {}
 
-void PublicationPass::PublicarRelatorios() {
+void PublicationPass::publishDueReports() {
     MonitorUi& ui = services_.ui();
     Clock& clock = services_.clock();
     const CycleTimerOff timerOff(ui);
 
-    const ResultSet reports = services_.database().query(instrucaoPassagem());
+    const ResultSet reports = services_.database().query(passStatement());
     for (std::size_t row = 0; row < reports.rowCount(); ++row) {
         clock.sleep(kPauseBetweenReports);
-        services_.DefinirSituacao(1);
+        services_.setStatus(1);
         const int id = static_cast<int>(reports.field(row, "ID_RELATORIO").asInteger());
         const std::string name = reports.field(row, "NM_RELATORIO").asString();
         ui.setProcessingText(name);
@@ -100,7 +100,7 @@ void PublicationPass::PublicarRelatorios() {
         }
         const Field next = reports.field(row, "DH_PROXIMA_PUBLIC");
         if (next.isNull()) {
-            AgendarPublicacaoImediata(id);  // the row in hand stays empty, which counts as due
+            schedulePublicationNow(id);  // the row in hand stays empty, which counts as due
         }
         if (clock.now() < next.asDateTime()) {
             ui.processPendingEvents();
@@ -130,8 +130,8 @@ void PublicationPass::PublicarRelatorios() {
     }
 
     clock.sleep(kPauseBetweenReports);
-    services_.DefinirSituacao(5);
-    services_.AtualizarGrade();
+    services_.setStatus(5);
+    services_.refreshGrid();
     ui.setProcessingText("");
     ui.setObservationText("");
 }
@@ -139,31 +139,31 @@ void PublicationPass::PublicarRelatorios() {
 PublicationResult PublicationPass::publish(int reportId, const std::string& name, int reportKind, int companyId,
                                            int months, int publicationKind) {
     const Date today = dateOf(services_.clock().now());
-    const Date start = dataInicialPublicacao(today, months);
-    services_.DefinirSituacao(2);
+    const Date start = publicationStartDate(today, months);
+    services_.setStatus(2);
     services_.ui().processPendingEvents();
 
     const std::filesystem::path programFolder = utf8Path(services_.settings().programFolder());
     Connection& database = services_.database();
     if (reportKind == kSalesReport) {
-        engine_.GerarPlanilhaVendas(reportId, companyId, nullptr, atMidnight(start), atMidnight(today), database,
-                                    programFolder);
+        engine_.runSalesReport(reportId, companyId, nullptr, atMidnight(start), atMidnight(today), database,
+                               programFolder);
         // Nothing was written: an old workbook of the same name must not go out in its place.
         if (engine_.selectList().empty()) {
             throw std::runtime_error("O relatório " + name + " não tem colunas definidas; a planilha não foi gerada.");
         }
     } else {
-        GerarPlanilhaProdutos(reportId, name, nullptr, database, programFolder);
+        generatePriceList(reportId, name, nullptr, database, programFolder);
     }
     if (publicationKind == kFtpPublication) {
-        return targets_.EnviarPlanilhaFTP(reportId);
+        return targets_.uploadWorkbookToFtp(reportId);
     }
-    return targets_.SalvarPlanilhaPasta(reportId);
+    return targets_.saveWorkbookToFolder(reportId);
 }
 
 void PublicationPass::noteSuccess(const std::string& name, const PublicationResult& result,
                                   std::chrono::seconds took) {
-    services_.journal().record({JournalKind::Publicacao, name, true,
+    services_.journal().record({JournalKind::Publication, name, true,
                                 result.target + "; " + std::to_string(result.bytes) + " bytes; " +
                                     std::to_string(took.count()) + " s"});
     services_.outcomes().succeeded(name);
@@ -176,13 +176,13 @@ void PublicationPass::noteFailure(int reportId, const std::string& name, const s
     // A report that lacks a setting fails every minute; once in the journal is enough.
     if (problemJournaled_[name] != detail) {
         problemJournaled_[name] = detail;
-        services_.journal().record({JournalKind::Publicacao, name, false, detail});
+        services_.journal().record({JournalKind::Publication, name, false, detail});
     }
     services_.outcomes().failed(name, reason, services_.clock().now());
     try {
         sendFailureNoticeIfDue(reportId, name);
     } catch (const std::exception& error) {
-        services_.journal().record({JournalKind::Mensagem, "aviso de falha: " + name, false, error.what()});
+        services_.journal().record({JournalKind::Message, "aviso de falha: " + name, false, error.what()});
     }
 }
 
@@ -213,10 +213,10 @@ void PublicationPass::sendFailureNoticeIfDue(int reportId, const std::string& na
                         utf8Text(services_.settings().programPath())},
                        now);
     outcomes.noticeSent(name);
-    services_.journal().record({JournalKind::Mensagem, "aviso de falha: " + name, true, "e-mail para " + address});
+    services_.journal().record({JournalKind::Message, "aviso de falha: " + name, true, "e-mail para " + address});
 }
 
-void PublicationPass::AgendarPublicacaoImediata(int reportId) {
+void PublicationPass::schedulePublicationNow(int reportId) {
     services_.database().execute(" update tab_relatorio set dh_proxima_public = current_timestamp where id_relatorio = " +
                                  std::to_string(reportId));
 }

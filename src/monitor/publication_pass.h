@@ -16,8 +16,8 @@ class PublicationPass {
 public:
     explicit PublicationPass(MonitorServices& services);
 
-    void PublicarRelatorios();
-    void AgendarPublicacaoImediata(int reportId);
+    void publishDueReports();
+    void schedulePublicationNow(int reportId);
 
 private:
     // Builds one due report's workbook and publishes it; errors before the transfer go to the caller.

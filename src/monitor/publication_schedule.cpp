@@ -24,18 +24,18 @@ DateTime fromText(const std::string& text, const std::string& what) {
 
 }  // namespace
 
-DateTime CalcularProximaPublicacao(const ReportSchedule& schedule, const Clock& clock) {
+DateTime nextPublicationTime(const ReportSchedule& schedule, const Clock& clock) {
     const DateTime now = clock.now();
-    if (schedule.tpAgendamento == kDaily) {
-        return fromText(formatDateTime(now, "dd/mm/yyyy") + " " + schedule.hoPublicacao,
-                        "Horário de publicação inválido: \"" + schedule.hoPublicacao + "\"");
+    if (schedule.scheduleKind == kDaily) {
+        return fromText(formatDateTime(now, "dd/mm/yyyy") + " " + schedule.publicationTime,
+                        "Horário de publicação inválido: \"" + schedule.publicationTime + "\"");
     }
     // Through the text form, as the schedule is written to the second.
-    const DateTime next = now + std::chrono::hours(schedule.qtHorasCronometro);
+    const DateTime next = now + std::chrono::hours(schedule.intervalHours);
     return fromText(formatDateTime(next, "dd/mm/yyyy hh:mm:ss"), "Intervalo de publicação inválido");
 }
 
-void GravarProximaPublicacao(int reportId, DateTime next, Connection& connection, const Clock& clock) {
+void storeNextPublication(int reportId, DateTime next, Connection& connection, const Clock& clock) {
     const DateTime now = clock.now();
     if (formatDateTime(now, "hh:mm") >= formatDateTime(next, "hh:mm") &&
         formatDateTime(now, "dd.mm.yyyy") == formatDateTime(next, "dd.mm.yyyy")) {
@@ -46,7 +46,7 @@ void GravarProximaPublicacao(int reportId, DateTime next, Connection& connection
                        " dh_ultima_public = current_timestamp" + " where id_relatorio = " + std::to_string(reportId));
 }
 
-Date dataInicialPublicacao(Date today, int months) {
+Date publicationStartDate(Date today, int months) {
     // The 16th of this month, then 30 days per month back, then the first of the month reached.
     const auto dayOfMonth = [](Date day) {
         return static_cast<int>(static_cast<unsigned>(std::chrono::year_month_day(day).day()));

@@ -32,19 +32,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned kEnviandoParaFtp = 3;
+constexpr unsigned kStatusSendingToFtp = 3;
 // The server may still be writing the file when the transfer ends.
 constexpr std::chrono::milliseconds kWaitBeforeSizeCheck{3000};
 
 const char* const kTransferFailed = "Erro na transferencia do arquivo para o FTP. A planilha não foi enviada.";
 
-std::string instrucaoEnvioFtp(int reportId) {
+std::string ftpTargetStatement(int reportId) {
     return " select ID_RELATORIO, NM_RELATORIO, HO_PUBLICACAO,  DS_PASTA_FTP, DS_SERVIDOR_FTP, DS_USUARIO_FTP,"
            " DS_SENHA_FTP, NO_PORTA_FTP, QT_HORAS_CRONOMETRO, TP_AGENDAMENTO from tab_relatorio where id_relatorio = " +
            std::to_string(reportId);
 }
 
-std::string instrucaoSalvarPasta(int reportId) {
+std::string folderTargetStatement(int reportId) {
     return " select ID_RELATORIO, NM_RELATORIO, DS_PASTA_SALVAR, HO_PUBLICACAO, TP_PUBLICACAO, QT_HORAS_CRONOMETRO,"
            " TP_AGENDAMENTO from tab_relatorio where id_relatorio = " +
            std::to_string(reportId);
@@ -124,7 +124,7 @@ void replacePreviousCopy(FtpClient& ftp, FtpStagedUpload& workbook, const std::s
 
 }  // namespace
 
-std::int64_t ObterTamanhoArquivo(const fs::path& file) {
+std::int64_t measureFileSize(const fs::path& file) {
     const FileDescriptor descriptor(platform::openFile(file, platform::OpenMode::ReadExclusive));
     if (!descriptor.valid()) {
         throw std::runtime_error(fileErrorMessage("abrir", file, errno));
@@ -136,15 +136,15 @@ std::int64_t ObterTamanhoArquivo(const fs::path& file) {
     return static_cast<std::int64_t>(size);
 }
 
-PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
+PublicationResult PublishingTargets::uploadWorkbookToFtp(int reportId) {
     Connection& database = services_.database();
-    const ResultSet row = reportRow(database, instrucaoEnvioFtp(reportId), reportId);
+    const ResultSet row = reportRow(database, ftpTargetStatement(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
     const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
     const std::string remoteName = utf8Text(workbook.filename());
 
-    services_.DefinirSituacao(kEnviandoParaFtp);
-    const std::int64_t localSize = ObterTamanhoArquivo(workbook);
+    services_.setStatus(kStatusSendingToFtp);
+    const std::int64_t localSize = measureFileSize(workbook);
     FtpSettings settings;
     settings.host = row.field(0, "DS_SERVIDOR_FTP").asString();
     settings.user = row.field(0, "DS_USUARIO_FTP").asString();
@@ -178,24 +178,24 @@ PublicationResult PublishingTargets::EnviarPlanilhaFTP(int reportId) {
     }
     // Recorded before any event is handled: an end request served there must not leave a workbook that is out on
     // the server but not rescheduled, to go out again at the next start.
-    GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
-                            services_.clock());
+    storeNextPublication(reportId, nextPublicationTime(scheduleOf(row), services_.clock()), database,
+                         services_.clock());
     result.ok = true;
     ui.processPendingEvents();
     return result;
 }
 
-PublicationResult PublishingTargets::SalvarPlanilhaPasta(int reportId) {
+PublicationResult PublishingTargets::saveWorkbookToFolder(int reportId) {
     Connection& database = services_.database();
-    const ResultSet row = reportRow(database, instrucaoSalvarPasta(reportId), reportId);
+    const ResultSet row = reportRow(database, folderTargetStatement(reportId), reportId);
     const std::string reportName = row.field(0, "NM_RELATORIO").asString();
     const fs::path workbook = existingWorkbook(utf8Path(services_.settings().programFolder()), reportName);
     // Joined as written: the folder is expected to end with its separator.
     const std::string folder = row.field(0, "DS_PASTA_SALVAR").asString();
     const fs::path target = utf8Path(folder + workbookFileName(reportName));
     copyFileReplacing(workbook, target);
-    GravarProximaPublicacao(reportId, CalcularProximaPublicacao(scheduleOf(row), services_.clock()), database,
-                            services_.clock());
+    storeNextPublication(reportId, nextPublicationTime(scheduleOf(row), services_.clock()), database,
+                         services_.clock());
     std::error_code unknown;
     const auto bytes = fs::file_size(target, unknown);
     return {true, folder, unknown ? 0 : static_cast<std::int64_t>(bytes), {}};

@@ -23,9 +23,9 @@ public:
     PublishingTargets(MonitorServices& services, FtpClient& ftp) : services_(services), ftp_(ftp) {}
 
     // A transfer that fails is told in "Observações:" and returned; errors before the transfer are thrown.
-    PublicationResult EnviarPlanilhaFTP(int reportId);
+    PublicationResult uploadWorkbookToFtp(int reportId);
     // Errors are thrown.
-    PublicationResult SalvarPlanilhaPasta(int reportId);
+    PublicationResult saveWorkbookToFolder(int reportId);
 
 private:
     MonitorServices& services_;
@@ -33,6 +33,6 @@ private:
 };
 
 // Size of a local file in bytes; fails when the file cannot be opened for reading.
-std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file);
+std::int64_t measureFileSize(const std::filesystem::path& file);
 
 }  // namespace velmora

@@ -16,7 +16,7 @@ class WindowReminderView final : public ReminderRunView {
 public:
     explicit WindowReminderView(MonitorServices& services) : services_(services) {}
 
-    void DefinirSituacao(unsigned code) override { services_.DefinirSituacao(code); }
+    void setStatus(unsigned code) override { services_.setStatus(code); }
     void processPendingEvents() override { services_.ui().processPendingEvents(); }
 
 private:
@@ -25,13 +25,13 @@ private:
 
 }  // namespace
 
-void ReminderJob::ProcessarAvisosVencimento() {
+void ReminderJob::writeDueReminders() {
     WindowReminderView view(services_);
     // A failure reaches the monitor, which journals it once until it changes.
     const std::optional<int> written =
-        ReminderRun(services_.database(), services_.clock(), view).ProcessarAvisosVencimento();
+        ReminderRun(services_.database(), services_.clock(), view).writeDueReminders();
     if (written) {
-        services_.journal().record({JournalKind::Lembrete, "avisos de vencimento", true,
+        services_.journal().record({JournalKind::Reminder, "avisos de vencimento", true,
                                     std::to_string(*written) + (*written == 1 ? " mensagem" : " mensagens")});
     }
 }

@@ -9,7 +9,7 @@ class ReminderJob {
 public:
     explicit ReminderJob(MonitorServices& services) : services_(services) {}
 
-    void ProcessarAvisosVencimento();
+    void writeDueReminders();
 
 private:
     MonitorServices& services_;

@@ -21,15 +21,15 @@ std::string shownTimestamp(const Field& field) {
 }
 }  // namespace
 
-std::string instrucaoGrade() {
+std::string gridStatement() {
     return " select ID_RELATORIO, NM_RELATORIO, (case TP_PUBLICACAO when 1 then " + quotedSql("Salvar na Pasta") +
            " else " + quotedSql("Enviar por FTP") + " end) as DS_PUBLICACAO," +
            " DH_ULTIMA_PUBLIC, DH_PROXIMA_PUBLIC, TP_PUBLICACAO" + " from tab_relatorio" +
            " where st_ativo = " + quotedSql("S") + " order by NM_RELATORIO";
 }
 
-std::vector<ReportRow> lerLinhasGrade(Connection& connection) {
-    const ResultSet result = connection.query(instrucaoGrade());
+std::vector<ReportRow> readGridRows(Connection& connection) {
+    const ResultSet result = connection.query(gridStatement());
     std::vector<ReportRow> rows;
     rows.reserve(result.rowCount());
     for (std::size_t row = 0; row < result.rowCount(); ++row) {

@@ -10,7 +10,7 @@ namespace velmora {
 class Connection;
 
 // The statement of the monitored-reports grid: the active reports by name, with their kind of publication.
-std::string instrucaoGrade();
-std::vector<ReportRow> lerLinhasGrade(Connection& connection);
+std::string gridStatement();
+std::vector<ReportRow> readGridRows(Connection& connection);
 
 }  // namespace velmora

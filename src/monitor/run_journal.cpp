@@ -118,17 +118,17 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 
 const char* journalKindText(JournalKind kind) {
     switch (kind) {
-    case JournalKind::Inicio:
+    case JournalKind::Start:
         return "INICIO";
-    case JournalKind::Fim:
+    case JournalKind::End:
         return "FIM";
-    case JournalKind::Publicacao:
+    case JournalKind::Publication:
         return "PUBLICACAO";
-    case JournalKind::Lembrete:
+    case JournalKind::Reminder:
         return "LEMBRETE";
-    case JournalKind::Pesquisa:
+    case JournalKind::Survey:
         return "PESQUISA";
-    case JournalKind::Mensagem:
+    case JournalKind::Message:
         return "MENSAGEM";
     }
     return "MENSAGEM";
@@ -136,7 +136,7 @@ const char* journalKindText(JournalKind kind) {
 
 std::string journalFileName(const std::string& programPath) {
     constexpr std::string_view kLockEnding = ".lock";
-    std::string name = NomeArquivoTrava(programPath);
+    std::string name = lockFileName(programPath);
     name.replace(name.size() - kLockEnding.size(), kLockEnding.size(), ".log");
     return name;
 }
@@ -281,7 +281,7 @@ std::map<std::string, JournalOutcome> readLastPublications(const fs::path& journ
         }
         for (const auto& line : splitLines(windows1252ToUtf8(*bytes))) {
             const auto fields = splitFields(line);
-            if (fields.size() != 5 || fields[1] != journalKindText(JournalKind::Publicacao) ||
+            if (fields.size() != 5 || fields[1] != journalKindText(JournalKind::Publication) ||
                 (fields[3] != kOk && fields[3] != kFailed)) {
                 continue;
             }

@@ -24,7 +24,7 @@ enum class JournalKind { Inicio, Fim, Publicacao, Lembrete, Pesquisa, Mensagem }
 const char* journalKindText(JournalKind kind);
 
 struct JournalEntry {
-    JournalKind kind = JournalKind::Mensagem;
+    JournalKind kind = JournalKind::Message;
     std::string subject;  // the report's name, the survey file's name, the program path ...
     bool ok = true;       // "OK" or "FALHA"
     std::string detail;

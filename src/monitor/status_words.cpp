@@ -4,7 +4,7 @@
 
 namespace velmora {
 
-std::optional<std::string> palavraSituacao(unsigned code) {
+std::optional<std::string> statusWordFor(unsigned code) {
     static const std::array<const char*, 6> words = {"MONITORANDO",       "GERANDO PLANILHA", "ENVIANDO PARA FTP",
                                                      "ENVIANDO PESQUISA", "DORMINDO",         "GERANDO EMAIL"};
     if (code < 1 || code > words.size()) {

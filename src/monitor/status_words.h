@@ -5,7 +5,7 @@
 
 namespace velmora {
 
-// The status word shown for each code of DefinirSituacao; nothing for an unknown code.
-std::optional<std::string> palavraSituacao(unsigned code);
+// The status word shown for each code of setStatus; nothing for an unknown code.
+std::optional<std::string> statusWordFor(unsigned code);
 
 }  // namespace velmora

@@ -19,23 +19,23 @@ class WindowSurveyHost final : public SurveyHost {
 public:
     explicit WindowSurveyHost(MonitorServices& services) : services_(services) {}
 
-    void DefinirSituacao(unsigned code) override { services_.DefinirSituacao(code); }
+    void setStatus(unsigned code) override { services_.setStatus(code); }
     void setProcessingText(const std::string& text) override { services_.ui().setProcessingText(text); }
     void setObservationText(const std::string& text) override { services_.ui().setObservationText(text); }
     void processPendingEvents() override { services_.ui().processPendingEvents(); }
     // A data folder lost while the monitor runs fails this step only; the next minute looks again.
-    std::string ObterPastaDadosServidor() override {
+    std::string serverDataFolder() override {
         ErpSettings::DataFolder folder = services_.settings().locateServerDataFolder();
         if (!folder.problem.empty()) {
             throw std::runtime_error(folder.problem);
         }
         return std::move(folder.path);
     }
-    std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) override {
-        return velmora::ObterTamanhoArquivo(file);
+    std::int64_t measureFileSize(const std::filesystem::path& file) override {
+        return velmora::measureFileSize(file);
     }
     void noteFileOutcome(const std::string& fileName, bool delivered, const std::string& detail) override {
-        services_.journal().record({JournalKind::Pesquisa, fileName, delivered, detail});
+        services_.journal().record({JournalKind::Survey, fileName, delivered, detail});
     }
 
 private:
@@ -50,6 +50,6 @@ SurveyJob::SurveyJob(MonitorServices& services)
 
 SurveyJob::~SurveyJob() = default;
 
-void SurveyJob::EnviarPesquisas() { upload_->EnviarPesquisas(); }
+void SurveyJob::uploadSurveys() { upload_->uploadSurveys(); }
 
 }  // namespace velmora

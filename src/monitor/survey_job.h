@@ -16,7 +16,7 @@ public:
     SurveyJob(const SurveyJob&) = delete;
     SurveyJob& operator=(const SurveyJob&) = delete;
 
-    void EnviarPesquisas();
+    void uploadSurveys();
 
 private:
     std::unique_ptr<SurveyHost> host_;

@@ -179,8 +179,8 @@ Win32MainWindow::Win32MainWindow(Clock& clock)
       bigIcon_(drawApplicationIcon(GetSystemMetrics(SM_CXICON))),
       smallIcon_(drawApplicationIcon(GetSystemMetrics(SM_CXSMICON))),
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")),
-      Timer1_(kTimer1Id, kCycleIntervalMs),
-      Timer2_(kTimer2Id, kDisconnectIntervalMs),
+      cycleTimer_(kCycleTimerId, kCycleIntervalMs),
+      disconnectTimer_(kDisconnectTimerId, kDisconnectIntervalMs),
       trayRetry_(kTrayRetryTimerId, kTrayRetryIntervalMs) {
     initCommonControls();
     buildTrayMenu();
@@ -200,23 +200,23 @@ Win32MainWindow::Win32MainWindow(Clock& clock)
         ChangeWindowMessageFilterEx(window_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
     }
     buildLayout(window_.get());
-    Timer2_.start(window_.get());
+    disconnectTimer_.start(window_.get());
 }
 
 Win32MainWindow::~Win32MainWindow() {
     monitor_ = nullptr;  // nothing is handed on while the window goes
     trayIcon_.remove();
-    Timer1_.stop();
-    Timer2_.stop();
+    cycleTimer_.stop();
+    disconnectTimer_.stop();
     trayRetry_.stop();
     window_.reset();
 }
 
 void Win32MainWindow::buildTrayMenu() {
-    PopupMenu1_.reset(CreatePopupMenu());
-    AppendMenuW(PopupMenu1_.get(), MF_STRING, pmnuiOpen, L"&Abrir Monitor Publicação");
-    AppendMenuW(PopupMenu1_.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(PopupMenu1_.get(), MF_STRING, Sair1, L"&Sair");
+    trayMenu_.reset(CreatePopupMenu());
+    AppendMenuW(trayMenu_.get(), MF_STRING, openMenuItem, L"&Abrir Monitor Publicação");
+    AppendMenuW(trayMenu_.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(trayMenu_.get(), MF_STRING, quitMenuItem, L"&Sair");
 }
 
 void Win32MainWindow::buildLayout(HWND window) {
@@ -233,23 +233,23 @@ void Win32MainWindow::buildLayout(HWND window) {
     };
 
     buildGrid(window);
-    bevel(212, Bevel1);
-    createControl(window, L"STATIC", L"Processando:", kLabel, {12, 220, 80, 16}, Label1, font);
-    createControl(window, L"STATIC", L"", kLabel, {96, 220, 550, 16}, lblPlanilhaProcessamento, font);
-    createControl(window, L"STATIC", L"Observações:", kLabel, {12, 240, 80, 16}, Label2, font);
-    createControl(window, L"STATIC", L"", kLabel, {96, 240, 550, 16}, lblObservacoes, font);
-    bevel(262, Bevel2);
-    createControl(window, L"STATIC", L"VERSÃO:", kCentred, {215, 270, 225, 16}, lblVersao, font);
-    createControl(window, L"STATIC", L"Ativo desde: ", kCentred, {215, 288, 225, 16}, lblAtivo, font);
-    bevel(312, Bevel3);
-    createControl(window, L"STATIC", L"Situação:", kLabel, {12, 332, 60, 16}, Label3, boldFont_.get());
-    createControl(window, L"STATIC", L"", kLabel, {74, 332, 170, 16}, lblSituacao, font);
-    createControl(window, L"BUTTON", L"Forçar Email", kButton, {330, 324, 100, 30}, BitBtn2, font);
-    createControl(window, L"BUTTON", L"Publicar Agora", kButton, {438, 324, 100, 30}, btnPublicar, font);
-    createControl(window, L"BUTTON", L"Minimizar", kButton, {546, 324, 100, 30}, BitBtn1, font);
+    bevel(212, bevelBelowGrid);
+    createControl(window, L"STATIC", L"Processando:", kLabel, {12, 220, 80, 16}, processingCaption, font);
+    createControl(window, L"STATIC", L"", kLabel, {96, 220, 550, 16}, processingLabel, font);
+    createControl(window, L"STATIC", L"Observações:", kLabel, {12, 240, 80, 16}, observationCaption, font);
+    createControl(window, L"STATIC", L"", kLabel, {96, 240, 550, 16}, observationLabel, font);
+    bevel(262, bevelBelowLabels);
+    createControl(window, L"STATIC", L"VERSÃO:", kCentred, {215, 270, 225, 16}, versionLabel, font);
+    createControl(window, L"STATIC", L"Ativo desde: ", kCentred, {215, 288, 225, 16}, activeSinceLabel, font);
+    bevel(312, bevelAboveButtons);
+    createControl(window, L"STATIC", L"Situação:", kLabel, {12, 332, 60, 16}, statusCaption, boldFont_.get());
+    createControl(window, L"STATIC", L"", kLabel, {74, 332, 170, 16}, statusLabel, font);
+    createControl(window, L"BUTTON", L"Forçar Email", kButton, {330, 324, 100, 30}, remindersNowButton, font);
+    createControl(window, L"BUTTON", L"Publicar Agora", kButton, {438, 324, 100, 30}, publishNowButton, font);
+    createControl(window, L"BUTTON", L"Minimizar", kButton, {546, 324, 100, 30}, hideButton, font);
 
     HWND frame = createControl(window, L"BUTTON", L"Processos sendo monitorados", kSibling | BS_GROUPBOX,
-                               {8, 4, 641, 202}, GroupBox1, boldFont_.get());
+                               {8, 4, 641, 202}, reportsGroup, boldFont_.get());
     // The frame lies under the grid it surrounds.
     SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -259,7 +259,7 @@ void Win32MainWindow::buildGrid(HWND window) {
     grid_ = createControl(window, WC_LISTVIEWW, L"",
                           WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
                               LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
-                          {17, 26, 623, 172}, DBGridProcessos, font_.get(), WS_EX_CLIENTEDGE);
+                          {17, 26, 623, 172}, reportsGrid, font_.get(), WS_EX_CLIENTEDGE);
     SendMessageW(grid_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     // A one pixel wide image list is the list view's way to a taller row.
     rowHeight_.reset(ImageList_Create(1, kRowHeight, ILC_COLOR, 1, 0));
@@ -342,17 +342,17 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
         break;
     }
     case WM_TIMER:
-        if (wParam == kTimer1Id) {
-            if (Timer1_.active()) {
-                fire(&WindowEvents::Timer1Timer);
+        if (wParam == kCycleTimerId) {
+            if (cycleTimer_.active()) {
+                fire(&WindowEvents::cycleTimerFired);
             }
             return 0;
         }
-        if (wParam == kTimer2Id) {
+        if (wParam == kDisconnectTimerId) {
             // Handled from a posted message: the watch's message box is opened from inside its handler, and the
             // box's own message loop then delivers the next ticks, so the watch can still end the monitor that
             // nobody is there to click for.
-            if (Timer2_.active()) {
+            if (disconnectTimer_.active()) {
                 PostMessageW(window, kDisconnectTickMessage, 0, 0);
             }
             return 0;
@@ -365,8 +365,8 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
         }
         break;
     case kDisconnectTickMessage:
-        if (Timer2_.active()) {  // a tick queued before the watch was switched off is dropped
-            fire(&WindowEvents::Timer2Timer);
+        if (disconnectTimer_.active()) {  // a tick queued before the watch was switched off is dropped
+            fire(&WindowEvents::disconnectWatchFired);
         }
         return 0;
     case kRestoreSelectionMessage:
@@ -416,20 +416,20 @@ LRESULT Win32MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam,
 
 void Win32MainWindow::onCommand(int id) {
     switch (id) {
-    case BitBtn2:
-        fire(&WindowEvents::BitBtn2Click);
+    case remindersNowButton:
+        fire(&WindowEvents::remindersNowRequested);
         break;
-    case btnPublicar:
-        fire(&WindowEvents::btnPublicarClick);
+    case publishNowButton:
+        fire(&WindowEvents::publishNowRequested);
         break;
-    case BitBtn1:
-        fire(&WindowEvents::BitBtn1Click);
+    case hideButton:
+        fire(&WindowEvents::hideRequested);
         break;
-    case pmnuiOpen:
-        fire(&WindowEvents::pmnuiOpenClick);
+    case openMenuItem:
+        fire(&WindowEvents::openRequested);
         break;
-    case Sair1:
-        fire(&WindowEvents::Sair1Click);
+    case quitMenuItem:
+        fire(&WindowEvents::quitRequested);
         break;
     default:
         break;
@@ -438,14 +438,14 @@ void Win32MainWindow::onCommand(int id) {
 
 void Win32MainWindow::onTrayEvent(HWND window, LPARAM mouseEvent) {
     if (mouseEvent == WM_LBUTTONDBLCLK) {
-        fire(&WindowEvents::pmnuiOpenClick);
+        fire(&WindowEvents::openRequested);
     } else if (mouseEvent == WM_RBUTTONDOWN) {
         // Without the foreground the menu would not close when the user clicks elsewhere, and without the empty
         // message it would fail to come up a second time.
         SetForegroundWindow(window);
         POINT cursor{};
         GetCursorPos(&cursor);
-        TrackPopupMenu(PopupMenu1_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+        TrackPopupMenu(trayMenu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
         PostMessageW(window, WM_NULL, 0, 0);
     }
 }
@@ -462,10 +462,10 @@ void Win32MainWindow::retryTrayIconUnless(bool added) {
 // Logging off or shutting down ends the monitor the orderly way, its lock going with it; no tick may start a
 // cycle or a watch on the way out.
 void Win32MainWindow::endSession() {
-    Timer1_.stop();
-    Timer2_.stop();
+    cycleTimer_.stop();
+    disconnectTimer_.stop();
     trayRetry_.stop();
-    fire(&WindowEvents::Sair1Click);
+    fire(&WindowEvents::quitRequested);
 }
 
 void Win32MainWindow::onGridChange(const NMLISTVIEW& change) {
@@ -507,7 +507,7 @@ void Win32MainWindow::noteShown(HWND window) {
     const bool appeared = shown && !shown_;
     shown_ = shown;
     if (appeared) {
-        fire(&WindowEvents::FormShow);
+        fire(&WindowEvents::windowShown);
     }
 }
 
@@ -539,26 +539,26 @@ void Win32MainWindow::setLabel(int id, const std::string& text) {
 }
 
 void Win32MainWindow::setVersionText(const std::string& text) {
-    setLabel(lblVersao, text);
+    setLabel(versionLabel, text);
     trace("Rótulo", text);
 }
 
-void Win32MainWindow::setActiveSinceText(const std::string& text) { setLabel(lblAtivo, text); }
+void Win32MainWindow::setActiveSinceText(const std::string& text) { setLabel(activeSinceLabel, text); }
 
 void Win32MainWindow::setStatusWord(const std::string& text) {
-    setLabel(lblSituacao, text);
+    setLabel(statusLabel, text);
     trace("Situação", text);
 }
 
 void Win32MainWindow::setProcessingText(const std::string& text) {
-    setLabel(lblPlanilhaProcessamento, text);
+    setLabel(processingLabel, text);
     if (!text.empty()) {
         trace("Processando", text);
     }
 }
 
 void Win32MainWindow::setObservationText(const std::string& text) {
-    setLabel(lblObservacoes, text);
+    setLabel(observationLabel, text);
     if (!text.empty()) {
         trace("Observações", text);
     }
@@ -623,27 +623,27 @@ void Win32MainWindow::showMessageBox(const std::string& title, const std::string
 
 void Win32MainWindow::showGenericMessage(const std::string& text, bool confirmation, bool closeByItself) {
     trace("Aviso", text);
-    MostrarMensagemWin32(text, confirmation, closeByItself, clock_);
+    showWin32GenericMessageWindow(text, confirmation, closeByItself, clock_);
 }
 
 void Win32MainWindow::showClosingNotice(const std::string& text, std::chrono::seconds shownFor) {
     trace("Aviso", text);
-    MostrarMensagemWin32(text, false, true, clock_, shownFor);
+    showWin32GenericMessageWindow(text, false, true, clock_, shownFor);
 }
 
 void Win32MainWindow::setCycleTimerActive(bool active) {
     if (active) {
-        Timer1_.start(window_.get());
+        cycleTimer_.start(window_.get());
     } else {
-        Timer1_.stop();
+        cycleTimer_.stop();
     }
 }
 
 void Win32MainWindow::setDisconnectTimerActive(bool active) {
     if (active) {
-        Timer2_.start(window_.get());
+        disconnectTimer_.start(window_.get());
     } else {
-        Timer2_.stop();
+        disconnectTimer_.stop();
     }
 }
 

@@ -67,28 +67,28 @@ class Win32MainWindow final : public MonitorUi {
 public:
     // Child control and menu item ids.
     enum Control : int {
-        GroupBox1 = 100,
-        DBGridProcessos,
-        Label1,
-        lblPlanilhaProcessamento,
-        Label2,
-        lblObservacoes,
-        lblVersao,
-        lblAtivo,
-        Label3,
-        lblSituacao,
-        BitBtn2,
-        btnPublicar,
-        BitBtn1,
-        Bevel1,
-        Bevel2,
-        Bevel3,
-        pmnuiOpen = 200,
-        Sair1,
+        reportsGroup = 100,
+        reportsGrid,
+        processingCaption,
+        processingLabel,
+        observationCaption,
+        observationLabel,
+        versionLabel,
+        activeSinceLabel,
+        statusCaption,
+        statusLabel,
+        remindersNowButton,
+        publishNowButton,
+        hideButton,
+        bevelBelowGrid,
+        bevelBelowLabels,
+        bevelAboveButtons,
+        openMenuItem = 200,
+        quitMenuItem,
     };
     static constexpr UINT kTrayCallbackMessage = WM_USER + 1;
-    static constexpr UINT_PTR kTimer1Id = 1;
-    static constexpr UINT_PTR kTimer2Id = 2;
+    static constexpr UINT_PTR kCycleTimerId = 1;
+    static constexpr UINT_PTR kDisconnectTimerId = 2;
     static constexpr UINT_PTR kTrayRetryTimerId = 3;
 
     explicit Win32MainWindow(Clock& clock);
@@ -105,7 +105,7 @@ public:
     void quitMessageLoop(int exitCode = 0) { PostQuitMessage(exitCode); }
 
     HWND handle() const { return window_.get(); }
-    HMENU trayMenu() const { return PopupMenu1_.get(); }
+    HMENU trayMenu() const { return trayMenu_.get(); }
     bool trayIconShown() const { return trayIcon_.shown(); }
     bool trayIconRetrying() const { return trayRetry_.active(); }
 
@@ -152,12 +152,12 @@ private:
     win32::UniqueIcon bigIcon_;
     win32::UniqueIcon smallIcon_;
     win32::UniqueImageList rowHeight_;
-    win32::UniqueMenu PopupMenu1_;
+    win32::UniqueMenu trayMenu_;
     UINT taskbarCreatedMessage_ = 0;
     // The members above outlive the window; those below go before it.
     win32::UniqueWindow window_;
-    win32::WindowTimer Timer1_;
-    win32::WindowTimer Timer2_;
+    win32::WindowTimer cycleTimer_;
+    win32::WindowTimer disconnectTimer_;
     win32::WindowTimer trayRetry_;
     win32::TrayIcon trayIcon_;
 

@@ -7,14 +7,14 @@ class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
 
-    virtual void FormShow() = 0;
-    virtual void BitBtn1Click() = 0;      // "Minimizar"
-    virtual void pmnuiOpenClick() = 0;    // "&Abrir Monitor Publicação"
-    virtual void Sair1Click() = 0;        // "&Sair"
-    virtual void Timer1Timer() = 0;       // the monitoring cycle, every 60 s while on
-    virtual void Timer2Timer() = 0;       // the disconnect watch, every 5 s while on
-    virtual void btnPublicarClick() = 0;  // "Publicar Agora"
-    virtual void BitBtn2Click() = 0;      // "Forçar Email"
+    virtual void windowShown() = 0;
+    virtual void hideRequested() = 0;      // "Minimizar"
+    virtual void openRequested() = 0;    // "&Abrir Monitor Publicação"
+    virtual void quitRequested() = 0;        // "&Sair"
+    virtual void cycleTimerFired() = 0;       // the monitoring cycle, every 60 s while on
+    virtual void disconnectWatchFired() = 0;       // the disconnect watch, every 5 s while on
+    virtual void publishNowRequested() = 0;  // "Publicar Agora"
+    virtual void remindersNowRequested() = 0;      // "Forçar Email"
 };
 
 }  // namespace velmora

@@ -51,13 +51,13 @@ bool isPlainIdentifier(std::string_view name) {
 bool listHolds(std::string_view list, std::string_view key) { return list.find(key) != std::string_view::npos; }
 
 bool calendarInForce(std::string_view force, Connection& connection) {
-    const std::string setting = LerParametro(kCalendarSwitch, connection);
+    const std::string setting = parameterValue(kCalendarSwitch, connection);
     return setting == "S" || force == "S";
 }
 
 }  // namespace
 
-std::string LerParametro(std::string_view column, Connection& connection) {
+std::string parameterValue(std::string_view column, Connection& connection) {
     if (!isPlainIdentifier(column)) {
         throw std::invalid_argument("Nome de coluna inválido: " + std::string(column));
     }
@@ -66,7 +66,7 @@ std::string LerParametro(std::string_view column, Connection& connection) {
     return rows.empty() ? std::string() : rows.field(0, column).asString();
 }
 
-bool VerificarDiaNaoUtil(Date day) {
+bool isNonBusinessDay(Date day) {
     const std::chrono::weekday weekday{day};
     if (weekday == std::chrono::Sunday || weekday == std::chrono::Saturday) {
         return true;
@@ -89,10 +89,10 @@ bool VerificarDiaNaoUtil(Date day) {
            listHolds(kCorpusChristi, key);
 }
 
-Date AjustarDiaUtil(std::string_view direction, std::string_view force, Connection& connection, Date day) {
+Date adjustToBusinessDay(std::string_view direction, std::string_view force, Connection& connection, Date day) {
     if (calendarInForce(force, connection)) {
         const std::chrono::days step{direction == "R" ? -1 : 1};
-        while (VerificarDiaNaoUtil(day)) {
+        while (isNonBusinessDay(day)) {
             day += step;
         }
     }
@@ -105,22 +105,22 @@ namespace {
 Date countBusinessDays(int count, std::string_view direction, std::string_view force, Connection& connection,
                        Date day) {
     if (count == 0) {
-        return AjustarDiaUtil(direction, force, connection, day);
+        return adjustToBusinessDay(direction, force, connection, day);
     }
     const std::chrono::days step{direction == "R" ? -1 : 1};
     for (int remaining = count; remaining > 0; --remaining) {
-        day = AjustarDiaUtil(direction, force, connection, day + step);
+        day = adjustToBusinessDay(direction, force, connection, day + step);
     }
     return day;
 }
 
 }  // namespace
 
-Date SomarDiasUteis(int count, std::string_view force, Connection& connection, Date day) {
+Date addBusinessDays(int count, std::string_view force, Connection& connection, Date day) {
     return countBusinessDays(count, "", force, connection, day);
 }
 
-Date SubtrairDiasUteis(int count, std::string_view force, Connection& connection, Date day) {
+Date subtractBusinessDays(int count, std::string_view force, Connection& connection, Date day) {
     return countBusinessDays(count, "R", force, connection, day);
 }
 

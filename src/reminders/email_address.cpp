@@ -40,7 +40,7 @@ bool isAcceptable(std::string_view address) {
     if (address.find_first_not_of(kAllowedCharacters) != std::string_view::npos) {
         return false;
     }
-    if (ContarOcorrencias("@", address) != 1) {
+    if (countOccurrences("@", address) != 1) {
         return false;
     }
     const std::size_t at = address.find('@');
@@ -64,7 +64,7 @@ std::string trimmedControls(std::string_view text) {
     return std::string(text);
 }
 
-std::string ValidarEmail(std::string_view field) {
+std::string checkEmailField(std::string_view field) {
     const std::vector<std::string> addresses = splitAddresses(field);
     for (const auto& address : addresses) {
         if (!isAcceptable(address)) {
@@ -74,7 +74,7 @@ std::string ValidarEmail(std::string_view field) {
     return std::to_string(addresses.size());
 }
 
-int ContarOcorrencias(std::string_view sought, std::string_view text) {
+int countOccurrences(std::string_view sought, std::string_view text) {
     if (sought.empty() || text.empty()) {
         return 0;
     }

@@ -109,7 +109,7 @@ std::string emailFolderSetting(Connection& connection) {
     return rows.empty() ? std::string() : rows.field(0, "NM_PASTA_EMAIL").asString();
 }
 
-std::string ObterPastaEmail(Connection& connection, Date today) {
+std::string preparedEmailFolder(Connection& connection, Date today) {
     const std::string folder = emailFolderSetting(connection);
     makeOutboxFolders(folder, today);
     return folder;
@@ -135,7 +135,7 @@ bool writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime
         return false;
     }
     const std::string recipient = rows.field(*row, "nm_e_mail_cli").asString();
-    if (ValidarEmail(trimmedControls(recipient)) == "ERRO") {
+    if (checkEmailField(trimmedControls(recipient)) == "ERRO") {
         return false;
     }
 
@@ -153,9 +153,9 @@ bool writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime
     return true;
 }
 
-bool GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId) {
+bool writeReminderEmail(Connection& connection, const Clock& clock, std::int64_t documentId) {
     return writeReminderFiles(connection.query(documentStatement(documentId)), documentId, clock.now(),
-                              [&connection](Date today) { return ObterPastaEmail(connection, today); });
+                              [&connection](Date today) { return preparedEmailFolder(connection, today); });
 }
 
 }  // namespace velmora

@@ -16,7 +16,7 @@ class ResultSet;
 // The ERP's e-mail folder NM_PASTA_EMAIL, as stored (it ends with a separator). Makes sure that the outbox
 // folders for the month of `today` exist; a folder that cannot be made shows later as a file that cannot be
 // written.
-std::string ObterPastaEmail(Connection& connection, Date today);
+std::string preparedEmailFolder(Connection& connection, Date today);
 
 // The outbox folders for the month of `today` below the e-mail folder; one that cannot be made shows later as a
 // file that cannot be written.
@@ -35,7 +35,7 @@ struct OutboxMessage {
 
 // The message's body file "<baseName>.txt" in the month folder of `today`, then its control file "<baseName>.cfe"
 // in the outbox naming it; both written whole or not at all, in the ANSI code page. The folders must exist
-// (ObterPastaEmail, makeOutboxFolders).
+// (preparedEmailFolder, makeOutboxFolders).
 void writeOutboxMessage(const std::string& emailFolder, Date today, const std::string& baseName,
                         const OutboxMessage& message);
 
@@ -49,6 +49,6 @@ bool writeReminderFiles(const ResultSet& rows, std::int64_t documentId, DateTime
 // document's values) in the month folder, then the control file that names it. Writes nothing when the
 // document has no data row or its debtor's e-mail field is rejected. Errors (template missing, folder not
 // writable, database) reach the caller; each file is written whole or not at all. True when it was written.
-bool GerarEmailAviso(Connection& connection, const Clock& clock, std::int64_t documentId);
+bool writeReminderEmail(Connection& connection, const Clock& clock, std::int64_t documentId);
 
 }  // namespace velmora

@@ -44,40 +44,40 @@ std::vector<std::int64_t> distinctDocuments(const ResultSet& rows) {
 
 }  // namespace
 
-std::optional<int> ReminderRun::ProcessarAvisosVencimento() {
-    view_.DefinirSituacao(kGeneratingEmail);
+std::optional<int> ReminderRun::writeDueReminders() {
+    view_.setStatus(kGeneratingEmail);
     std::optional<int> written;
     try {
-        if (VerificarHoraAviso()) {
+        if (isReminderRunDue()) {
             written = writeTodaysReminders();
         }
     } catch (...) {
-        view_.DefinirSituacao(kMonitoring);
+        view_.setStatus(kMonitoring);
         throw;
     }
-    view_.DefinirSituacao(kMonitoring);
+    view_.setStatus(kMonitoring);
     return written;
 }
 
 int ReminderRun::writeTodaysReminders() {
     const Date today = dateOf(clock_.now());
-    const int days = LerDiasAviso();
-    const Date emissionLimit = SubtrairDiasUteis(days, "N", connection_, today);
-    const Date dueLimit = SomarDiasUteis(days, "N", connection_, today);
+    const int days = reminderHorizonDays();
+    const Date emissionLimit = subtractBusinessDays(days, "N", connection_, today);
+    const Date dueLimit = addBusinessDays(days, "N", connection_, today);
 
     const ResultSet selected =
         connection_.query(selectionStatement(sqlDate(atMidnight(emissionLimit)), sqlDate(atMidnight(dueLimit))));
     int written = 0;
     for (const std::int64_t document : distinctDocuments(selected)) {
-        written += GerarEmailAviso(connection_, clock_, document) ? 1 : 0;
-        MarcarAvisoEnviado(document);
+        written += writeReminderEmail(connection_, clock_, document) ? 1 : 0;
+        markReminded(document);
         view_.processPendingEvents();
     }
-    RegistrarUltimoAviso();
+    recordReminderDay();
     return written;
 }
 
-bool ReminderRun::VerificarHoraAviso() {
+bool ReminderRun::isReminderRunDue() {
     const ResultSet rows = connection_.query(
         " select tp.st_enviar_email_aviso_vencto, tp.dt_ultimo_email_aviso_enviado, tp.hr_enviar_email_vencto"
         " from tab_parametro tp");
@@ -94,18 +94,18 @@ bool ReminderRun::VerificarHoraAviso() {
     return formatDateTime(now, "hh:mm") > rows.field(0, "hr_enviar_email_vencto").asString();
 }
 
-int ReminderRun::LerDiasAviso() {
+int ReminderRun::reminderHorizonDays() {
     const ResultSet rows = connection_.query(" select tp.QT_DIAS_ENVIAR_EMAIL_VENCTO from tab_parametro tp");
     return rows.empty() ? 0 : static_cast<int>(rows.field(0, "QT_DIAS_ENVIAR_EMAIL_VENCTO").asInteger());
 }
 
-void ReminderRun::MarcarAvisoEnviado(std::int64_t documentId) {
+void ReminderRun::markReminded(std::int64_t documentId) {
     connection_.execute(
         " update mov_financeiro mf set mf.DT_EMAIL_ENVIADO_AVISO_VENCTO = current_date where mf.id_financeiro = " +
         std::to_string(documentId));
 }
 
-void ReminderRun::RegistrarUltimoAviso() {
+void ReminderRun::recordReminderDay() {
     connection_.execute(" update tab_parametro mf set mf.DT_ULTIMO_EMAIL_AVISO_ENVIADO = current_date");
 }
 

@@ -13,7 +13,7 @@ class ReminderRunView {
 public:
     virtual ~ReminderRunView() = default;
     // The status word by its code: 6 "GERANDO EMAIL" while the run works, 1 "MONITORANDO" when it ends.
-    virtual void DefinirSituacao(unsigned code) = 0;
+    virtual void setStatus(unsigned code) = 0;
     // Lets waiting clicks and timer events run between two documents.
     virtual void processPendingEvents() = 0;
 };
@@ -28,13 +28,13 @@ public:
 
     // The whole run; errors reach the caller after the status went back to "MONITORANDO". How many messages
     // were written when the run was due; none when it was not.
-    std::optional<int> ProcessarAvisosVencimento();
+    std::optional<int> writeDueReminders();
 
     // True when the reminders are enabled, today's run was not done and the configured hour has passed.
-    bool VerificarHoraAviso();
-    int LerDiasAviso();
-    void MarcarAvisoEnviado(std::int64_t documentId);
-    void RegistrarUltimoAviso();
+    bool isReminderRunDue();
+    int reminderHorizonDays();
+    void markReminded(std::int64_t documentId);
+    void recordReminderDay();
 
 private:
     int writeTodaysReminders();

@@ -11,8 +11,8 @@ ErpMasks readErpMasks(Connection& connection) {
     if (parameters.empty()) {
         return {};
     }
-    return {InverterSeparadores(parameters.field(0, "FM_MASCARA_QUANTIDADE").asString()),
-            InverterSeparadores(parameters.field(0, "FM_MASCARA_VALOR").asString())};
+    return {swapSeparators(parameters.field(0, "FM_MASCARA_QUANTIDADE").asString()),
+            swapSeparators(parameters.field(0, "FM_MASCARA_VALOR").asString())};
 }
 
 }  // namespace velmora

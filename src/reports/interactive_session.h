@@ -5,16 +5,16 @@
 
 namespace velmora {
 
-// The progress window of runs a person watches (frmProgressoGeral). Only one is open at a time.
+// The progress window of runs a person watches (progressForm). Only one is open at a time.
 class ProgressWindow {
 public:
     virtual ~ProgressWindow() = default;
 
-    virtual void AbrirProgresso() = 0;
-    virtual void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
-                                  int minimum, int maximum) = 0;
-    virtual void AvancarProgresso() = 0;
-    virtual void FecharProgresso() = 0;
+    virtual void openProgress() = 0;
+    virtual void startProgress(const std::string& caption, const std::string& title, const std::string& footer,
+                               int minimum, int maximum) = 0;
+    virtual void advanceProgress() = 0;
+    virtual void closeProgress() = 0;
 };
 
 enum class ReportMessageIcon { Error, Exclamation };
@@ -25,11 +25,11 @@ class InteractiveSession {
 public:
     virtual ~InteractiveSession() = default;
 
-    virtual ProgressWindow& progresso() = 0;
+    virtual ProgressWindow& progressWindow() = 0;
     // A message box with the caption "Aviso do Sistema" and an OK button.
-    virtual void mostrarMensagem(const std::string& text, ReportMessageIcon icon) = 0;
+    virtual void showReportMessage(const std::string& text, ReportMessageIcon icon) = 0;
     // The desktop's "open" action on the finished workbook.
-    virtual void abrirArquivo(const std::filesystem::path& file) = 0;
+    virtual void openWorkbook(const std::filesystem::path& file) = 0;
 };
 
 }  // namespace velmora

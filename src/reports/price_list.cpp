@@ -59,14 +59,14 @@ void writeProduct(Workbook& workbook, int row, const ResultSet& products, std::s
         workbook.setCurrency(row, column++, products.field(index, price).asScaled());
     }
     const auto product = static_cast<int>(products.field(index, "id_produto").asInteger());
-    const ScaledInteger stock = ObterEstoqueProduto(0, product, kCurrentStock, connection, DateTime{});
-    const ScaledInteger pendingExit = ObterSaidaPendente(product, connection);
+    const ScaledInteger stock = productStock(0, product, kCurrentStock, connection, DateTime{});
+    const ScaledInteger pendingExit = pendingOutflow(product, connection);
     // Both carry four decimals.
     const ScaledInteger available{stock.value - pendingExit.value, stock.scale};
     workbook.setNumberFormat(row, column, quantityMask);
     workbook.setText(row, column++, currencyText(available));
     workbook.setNumberFormat(row, column, quantityMask);
-    workbook.setCurrency(row, column, ObterEntradaPendente(product, connection));
+    workbook.setCurrency(row, column, pendingInflow(product, connection));
 }
 
 void writePriceList(Workbook& workbook, Connection& connection, InteractiveSession* interactive) {
@@ -79,15 +79,15 @@ void writePriceList(Workbook& workbook, Connection& connection, InteractiveSessi
     for (std::size_t index = 0; index < products.rowCount(); ++index) {
         writeProduct(workbook, static_cast<int>(index) + 2, products, index, quantityMask, connection);
         if (interactive != nullptr) {
-            interactive->progresso().AvancarProgresso();
+            interactive->progressWindow().advanceProgress();
         }
     }
 }
 
 }  // namespace
 
-void GerarPlanilhaProdutos(int /*reportId*/, const std::string& workbookName, InteractiveSession* interactive,
-                           Connection& connection, const fs::path& programFolder) {
+void generatePriceList(int /*reportId*/, const std::string& workbookName, InteractiveSession* interactive,
+                       Connection& connection, const fs::path& programFolder) {
     const fs::path file = workbookPath(programFolder, workbookName);
     writeReportWorkbook(workbookFolder(programFolder), file, priceListMessages(workbookName), interactive,
                         [&](Workbook& workbook) { writePriceList(workbook, connection, interactive); });

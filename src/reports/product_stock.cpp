@@ -23,7 +23,7 @@ bool isGiven(DateTime date) { return date != DateTime{} && date != emptyDateTime
 
 }  // namespace
 
-ScaledInteger ObterEstoqueProduto(int company, int product, int kind, Connection& connection, DateTime date) {
+ScaledInteger productStock(int company, int product, int kind, Connection& connection, DateTime date) {
     const std::string companyText = std::to_string(company);
     const std::string productText = std::to_string(product);
     const std::string kindText = std::to_string(kind);
@@ -44,7 +44,7 @@ ScaledInteger ObterEstoqueProduto(int company, int product, int kind, Connection
     return currencyOf(connection.query(statement), "qt_estoque_atual");
 }
 
-ScaledInteger ObterEntradaPendente(int product, Connection& connection) {
+ScaledInteger pendingInflow(int product, Connection& connection) {
     return currencyOf(connection.query(" select SUM(mci.qt_produto) as qt_produto from mov_nf_comercio_item mci inner "
                                        "join mov_nf_comercio mc on (mc.id_nf_comercio = mci.id_nf_comercio) where "
                                        "mc.id_tp_mov_estoque = 3 and id_produto = " +
@@ -52,7 +52,7 @@ ScaledInteger ObterEntradaPendente(int product, Connection& connection) {
                       "qt_produto");
 }
 
-ScaledInteger ObterSaidaPendente(int product, Connection& connection) {
+ScaledInteger pendingOutflow(int product, Connection& connection) {
     return currencyOf(connection.query(" select Sum(mci.qt_produto) as Qtde from mov_nf_comercio_item mci inner join "
                                        "mov_nf_comercio mc on (mci.id_nf_comercio = mc.id_nf_comercio) where "
                                        "mc.id_tp_mov_estoque = 4 and mci.id_produto = " +

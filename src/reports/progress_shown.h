@@ -9,15 +9,15 @@ namespace velmora {
 class ProgressShown {
 public:
     explicit ProgressShown(InteractiveSession* interactive)
-        : window_(interactive != nullptr ? &interactive->progresso() : nullptr) {
+        : window_(interactive != nullptr ? &interactive->progressWindow() : nullptr) {
         if (window_ != nullptr) {
-            window_->AbrirProgresso();
+            window_->openProgress();
         }
     }
     ~ProgressShown() {
         if (window_ != nullptr) {
             try {
-                window_->FecharProgresso();
+                window_->closeProgress();
             } catch (...) {
                 // The run's own outcome matters more than a window that would not close.
             }

@@ -33,7 +33,7 @@ void prepareFolderAndFile(const fs::path& folder, const fs::path& file, const Wo
         }
     } catch (const std::exception&) {
         if (interactive != nullptr) {
-            interactive->mostrarMensagem(messages.inUse, messages.inUseIcon);
+            interactive->showReportMessage(messages.inUse, messages.inUseIcon);
             throw SilentAbort();
         }
         throw;
@@ -47,7 +47,7 @@ void startWorkbook(Workbook& workbook, const fs::path& file, const WorkbookRunMe
     } catch (const std::exception&) {
         workbook.close();
         if (interactive != nullptr) {
-            interactive->mostrarMensagem(messages.notCreated, messages.notCreatedIcon);
+            interactive->showReportMessage(messages.notCreated, messages.notCreatedIcon);
             throw SilentAbort();
         }
         throw;  // unattended: the reason now, not a later unrelated failure
@@ -58,16 +58,16 @@ void startWorkbook(Workbook& workbook, const fs::path& file, const WorkbookRunMe
 
 void stopWatchedRunWithoutRows(bool noRows, InteractiveSession* interactive) {
     if (noRows && interactive != nullptr) {
-        interactive->mostrarMensagem("Não foi encontrado nenhum registro para geração do arquivo.",
-                                     ReportMessageIcon::Exclamation);
+        interactive->showReportMessage("Não foi encontrado nenhum registro para geração do arquivo.",
+                                       ReportMessageIcon::Exclamation);
         throw SilentAbort();
     }
 }
 
 void startRowProgress(InteractiveSession* interactive, std::size_t rows) {
     if (interactive != nullptr) {
-        interactive->progresso().IniciarProgresso("Aguarde ...", "Gerando a planilha... ...",
-                                                  "Aguarde o processamento...", 0, static_cast<int>(rows));
+        interactive->progressWindow().startProgress("Aguarde ...", "Gerando a planilha... ...",
+                                                    "Aguarde o processamento...", 0, static_cast<int>(rows));
     }
 }
 
@@ -98,7 +98,7 @@ void writeReportWorkbook(const fs::path& folder, const fs::path& file, const Wor
         std::rethrow_exception(failure);
     }
     if (interactive != nullptr) {
-        interactive->abrirArquivo(file);
+        interactive->openWorkbook(file);
     }
 }
 

@@ -14,31 +14,31 @@ std::optional<std::string> SalesReportEngine::assembleStatement(int reportId, in
                                                                 ProgressWindow* progress) {
     auto advance = [progress] {
         if (progress) {
-            progress->AvancarProgresso();
+            progress->advanceProgress();
         }
     };
     clear();
-    selectList_ = ObterColunasRelatorio(reportId, connection);
+    selectList_ = buildSelectList(reportId, connection);
     if (selectList_.empty()) {
         return std::nullopt;
     }
-    from_ = ObterOrigemRelatorio(reportId, connection);
+    from_ = buildFrom(reportId, connection);
     advance();
-    joins_ += ObterJuncoesRelatorio(2, reportId, connection);
+    joins_ += buildJoins(2, reportId, connection);
     advance();
-    joins_ += ObterJuncoesRelatorio(3, reportId, connection);
-    filters_ += ObterFiltrosRelatorio(3, reportId, connection);
+    joins_ += buildJoins(3, reportId, connection);
+    filters_ += buildFilters(3, reportId, connection);
     advance();
-    joins_ += ObterJuncoesRelatorio(4, reportId, connection);
-    filters_ += ObterFiltrosRelatorio(4, reportId, connection);
+    joins_ += buildJoins(4, reportId, connection);
+    filters_ += buildFilters(4, reportId, connection);
     advance();
-    joins_ += ObterJuncoesRelatorio(5, reportId, connection);
-    filters_ += ObterFiltrosRelatorio(5, reportId, connection);
-    joins_ += ObterJuncoesRelatorio(7, reportId, connection);
+    joins_ += buildJoins(5, reportId, connection);
+    filters_ += buildFilters(5, reportId, connection);
+    joins_ += buildJoins(7, reportId, connection);
     advance();
-    groupBy_ = ObterAgrupamentoRelatorio(reportId, connection);
+    groupBy_ = buildGrouping(reportId, connection);
     advance();
-    orderBy_ = ObterOrdenacaoRelatorio(reportId, connection);
+    orderBy_ = buildOrdering(reportId, connection);
     advance();
 
     statement_ = " select " + selectList_ + " From " + from_ + joins_ + " where 0=0" + " and mc.dt_emissao between " +
@@ -58,36 +58,36 @@ std::optional<std::string> SalesReportEngine::assembleStatement(int reportId, in
     return statement_;
 }
 
-std::string SalesReportEngine::ObterColunasRelatorio(int reportId, Connection& connection) const {
+std::string SalesReportEngine::buildSelectList(int reportId, Connection& connection) const {
     return reportSelectList(reportId, connection);
 }
 
-std::string SalesReportEngine::ObterOrigemRelatorio(int reportId, Connection& connection) {
+std::string SalesReportEngine::buildFrom(int reportId, Connection& connection) {
     if (!reportIsItemLevel(reportId, connection)) {
         return documentLevelFrom();
     }
-    joins_ = ObterJuncoesRelatorio(1, reportId, connection);
-    filters_ = ObterFiltrosRelatorio(1, reportId, connection);
+    joins_ = buildJoins(1, reportId, connection);
+    filters_ = buildFilters(1, reportId, connection);
     return itemLevelFrom();
 }
 
-std::string SalesReportEngine::ObterNomeRelatorio(int reportId, Connection& connection) const {
+std::string SalesReportEngine::readReportName(int reportId, Connection& connection) const {
     return reportName(reportId, connection);
 }
 
-std::string SalesReportEngine::ObterJuncoesRelatorio(int group, int reportId, Connection& connection) const {
+std::string SalesReportEngine::buildJoins(int group, int reportId, Connection& connection) const {
     return reportJoins(group, reportId, connection);
 }
 
-std::string SalesReportEngine::ObterFiltrosRelatorio(int group, int reportId, Connection& connection) const {
+std::string SalesReportEngine::buildFilters(int group, int reportId, Connection& connection) const {
     return reportFilters(group, reportId, connection);
 }
 
-std::string SalesReportEngine::ObterAgrupamentoRelatorio(int reportId, Connection& connection) const {
+std::string SalesReportEngine::buildGrouping(int reportId, Connection& connection) const {
     return reportGroupBy(reportId, connection);
 }
 
-std::string SalesReportEngine::ObterOrdenacaoRelatorio(int reportId, Connection& connection) const {
+std::string SalesReportEngine::buildOrdering(int reportId, Connection& connection) const {
     return reportOrderBy(reportId, connection);
 }
 

@@ -21,22 +21,22 @@ public:
     // report without columns does nothing. companyId 0 means every company; only the dates of start and end
     // count. `interactive` is null for unattended runs; otherwise the progress window shows the steps and is
     // closed however the run ends.
-    void GerarPlanilhaVendas(int reportId, int companyId, InteractiveSession* interactive, DateTime start,
-                             DateTime end, Connection& connection, const std::filesystem::path& programFolder);
+    void runSalesReport(int reportId, int companyId, InteractiveSession* interactive, DateTime start,
+                        DateTime end, Connection& connection, const std::filesystem::path& programFolder);
 
-    // Everything of GerarPlanilhaVendas before the workbook: the finished statement, or nullopt for a report
+    // Everything of runSalesReport before the workbook: the finished statement, or nullopt for a report
     // without columns. `progress` (may be null) is advanced once per step, seven times in all.
     std::optional<std::string> assembleStatement(int reportId, int companyId, DateTime start, DateTime end,
                                                  Connection& connection, ProgressWindow* progress = nullptr);
 
-    std::string ObterColunasRelatorio(int reportId, Connection& connection) const;
+    std::string buildSelectList(int reportId, Connection& connection) const;
     // The base FROM text; at item level it also makes the product joins and filters the engine's joins and filters.
-    std::string ObterOrigemRelatorio(int reportId, Connection& connection);
-    std::string ObterNomeRelatorio(int reportId, Connection& connection) const;
-    std::string ObterJuncoesRelatorio(int group, int reportId, Connection& connection) const;
-    std::string ObterFiltrosRelatorio(int group, int reportId, Connection& connection) const;
-    std::string ObterAgrupamentoRelatorio(int reportId, Connection& connection) const;
-    std::string ObterOrdenacaoRelatorio(int reportId, Connection& connection) const;
+    std::string buildFrom(int reportId, Connection& connection);
+    std::string readReportName(int reportId, Connection& connection) const;
+    std::string buildJoins(int group, int reportId, Connection& connection) const;
+    std::string buildFilters(int group, int reportId, Connection& connection) const;
+    std::string buildGrouping(int reportId, Connection& connection) const;
+    std::string buildOrdering(int reportId, Connection& connection) const;
 
     // The pieces of the last run.
     const std::string& selectList() const { return selectList_; }

@@ -5,20 +5,20 @@
 
 namespace velmora {
 
-void SalesReportEngine::GerarPlanilhaVendas(int reportId, int companyId, InteractiveSession* interactive,
-                                            DateTime start, DateTime end, Connection& connection,
-                                            const std::filesystem::path& programFolder) {
+void SalesReportEngine::runSalesReport(int reportId, int companyId, InteractiveSession* interactive,
+                                       DateTime start, DateTime end, Connection& connection,
+                                       const std::filesystem::path& programFolder) {
     const ProgressShown progress(interactive);
     if (progress.window()) {
-        progress.window()->IniciarProgresso("Aguarde ...", "Obtendo dados do relatório... ...",
-                                            "Aguarde o processamento...", 0, 7);
+        progress.window()->startProgress("Aguarde ...", "Obtendo dados do relatório... ...",
+                                         "Aguarde o processamento...", 0, 7);
     }
     const auto statement = assembleStatement(reportId, companyId, start, end, connection, progress.window());
     if (!statement) {
         return;
     }
-    const std::string name = ObterNomeRelatorio(reportId, connection);
-    GravarPlanilhaVendas(reportId, name, *statement, connection, programFolder, interactive);
+    const std::string name = readReportName(reportId, connection);
+    writeSalesReportWorkbook(reportId, name, *statement, connection, programFolder, interactive);
 }
 
 }  // namespace velmora

@@ -77,7 +77,7 @@ void SalesSheetWriter::addRows(const ResultSet& rows) {
         }
         ++rowsWritten_;
         if (interactive_ != nullptr) {
-            interactive_->progresso().AvancarProgresso();
+            interactive_->progressWindow().advanceProgress();
         }
     }
 }

@@ -22,9 +22,9 @@ namespace fs = std::filesystem;
 // Rows fetched before they are written: enough to keep the database busy, small beside any workbook.
 constexpr std::size_t kRowsPerBatch = 2000;
 
-constexpr const char* kPlanilhaEmUso =
+constexpr const char* kWorkbookInUseMessage =
     "Esta planilha está em uso e não pode ser regravada. Feche a planilha e tente novamente.";
-constexpr const char* kFalhaNaCriacao =
+constexpr const char* kCreationFailedMessage =
     "Houve um problema na criação desta planilha. Verifique se o Excel está funcionando neste computador.";
 
 std::vector<std::string> columnLegends(Connection& connection, int reportId) {
@@ -74,7 +74,7 @@ fs::path workbookPath(const fs::path& programFolder, std::string_view reportName
     return workbookFolder(programFolder) / utf8Path(workbookFileName(reportName));
 }
 
-std::string InverterSeparadores(std::string_view mask) {
+std::string swapSeparators(std::string_view mask) {
     std::string swapped(mask);
     for (char& c : swapped) {
         if (c == ',') {
@@ -86,14 +86,14 @@ std::string InverterSeparadores(std::string_view mask) {
     return swapped;
 }
 
-void GravarPlanilhaVendas(int reportId, const std::string& workbookName, const std::string& statement,
-                          Connection& connection, const fs::path& programFolder, InteractiveSession* interactive) {
+void writeSalesReportWorkbook(int reportId, const std::string& workbookName, const std::string& statement,
+                              Connection& connection, const fs::path& programFolder, InteractiveSession* interactive) {
     const ResultSet report = connection.query(" select nm_relatorio, st_nao_totalizar  from tab_relatorio where id_relatorio = " +
                                               std::to_string(reportId));
     const bool totalsOn = report.empty() || report.field(0, "st_nao_totalizar").asString() != "S";
 
     const fs::path file = workbookPath(programFolder, workbookName);
-    const WorkbookRunMessages messages{kPlanilhaEmUso, ReportMessageIcon::Error, kFalhaNaCriacao,
+    const WorkbookRunMessages messages{kWorkbookInUseMessage, ReportMessageIcon::Error, kCreationFailedMessage,
                                        ReportMessageIcon::Error};
     writeReportWorkbook(workbookFolder(programFolder), file, messages, interactive, [&](Workbook& workbook) {
         writeSheet(workbook, reportId, workbookName, statement, connection, totalsOn, interactive);

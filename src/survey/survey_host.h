@@ -13,15 +13,15 @@ public:
     virtual ~SurveyHost() = default;
 
     // 4 "ENVIANDO PESQUISA", 1 "MONITORANDO", 5 "DORMINDO".
-    virtual void DefinirSituacao(unsigned code) = 0;
-    virtual void setProcessingText(const std::string& text) = 0;   // lblPlanilhaProcessamento
-    virtual void setObservationText(const std::string& text) = 0;  // lblObservacoes
+    virtual void setStatus(unsigned code) = 0;
+    virtual void setProcessingText(const std::string& text) = 0;   // processingLabel
+    virtual void setObservationText(const std::string& text) = 0;  // observationLabel
     virtual void processPendingEvents() = 0;
 
     // With a trailing separator.
-    virtual std::string ObterPastaDadosServidor() = 0;
+    virtual std::string serverDataFolder() = 0;
     // Fails when the file cannot be opened for reading.
-    virtual std::int64_t ObterTamanhoArquivo(const std::filesystem::path& file) = 0;
+    virtual std::int64_t measureFileSize(const std::filesystem::path& file) = 0;
     // What became of one file, for the run journal.
     virtual void noteFileOutcome(const std::string& /*fileName*/, bool /*delivered*/, const std::string& /*detail*/) {}
 };

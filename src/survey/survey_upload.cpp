@@ -23,9 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned kMonitorando = 1;
-constexpr unsigned kEnviandoPesquisa = 4;
-constexpr unsigned kDormindo = 5;
+constexpr unsigned kStatusMonitoring = 1;
+constexpr unsigned kStatusSendingSurveys = 4;
+constexpr unsigned kStatusSleeping = 5;
 constexpr std::chrono::milliseconds kPauseAfterFailure{3000};
 
 void createSurveyFolder(const fs::path& folder, const std::string& dataFolder) {
@@ -86,26 +86,26 @@ void SurveyUpload::noteOutcome(const std::string& name, const SurveyUploadResult
     }
 }
 
-void SurveyUpload::EnviarPesquisas() {
-    const std::string dataFolder = host_.ObterPastaDadosServidor();
+void SurveyUpload::uploadSurveys() {
+    const std::string dataFolder = host_.serverDataFolder();
     const fs::path folder = utf8Path(dataFolder + "PESQUISA");
     createSurveyFolder(folder, dataFolder);
 
     std::set<fs::path> taken;
     std::optional<fs::path> file = nextFile(folder, taken);
-    host_.DefinirSituacao(kEnviandoPesquisa);
+    host_.setStatus(kStatusSendingSurveys);
     while (file) {
         taken.insert(*file);
         host_.processPendingEvents();
         host_.setProcessingText(utf8Text(file->filename()));
         host_.setObservationText("");
 
-        const SurveyUploadResult result = EnviarArquivoPesquisa(*file);
+        const SurveyUploadResult result = uploadSurveyFile(*file);
         noteOutcome(utf8Text(file->filename()), result);
         if (result.outcome == SurveyUploadOutcome::Delivered) {
             host_.setProcessingText("");
             host_.setObservationText("");
-            host_.DefinirSituacao(kMonitorando);
+            host_.setStatus(kStatusMonitoring);
         } else if (result.outcome == SurveyUploadOutcome::ServerUnavailable ||
                    result.outcome == SurveyUploadOutcome::Cancelled) {
             // Every file waits for the next cycle; setting them aside would lose them all to one outage.
@@ -121,14 +121,14 @@ void SurveyUpload::EnviarPesquisas() {
         }
         file = nextFile(folder, taken);
     }
-    host_.DefinirSituacao(kDormindo);
+    host_.setStatus(kStatusSleeping);
 }
 
-SurveyUploadResult SurveyUpload::EnviarArquivoPesquisa(const fs::path& file) {
+SurveyUploadResult SurveyUpload::uploadSurveyFile(const fs::path& file) {
     const std::string remoteName = utf8Text(file.filename());
     std::int64_t localSize = 0;
     try {
-        localSize = host_.ObterTamanhoArquivo(file);
+        localSize = host_.measureFileSize(file);
     } catch (const std::exception& error) {
         return {SurveyUploadOutcome::Failed, error.what()};
     }

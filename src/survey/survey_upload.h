@@ -15,7 +15,7 @@ class SurveyHost;
 
 // Remote folder of the survey account that receives the files.
 inline constexpr const char* kSurveyRemoteFolder = "PESQUISA_VELMORA";
-// lblObservacoes after a file that could not be delivered and was set aside.
+// observationLabel after a file that could not be delivered and was set aside.
 inline constexpr const char* kSurveyUploadFailed = "Erro no envio para FTP";
 
 enum class SurveyUploadOutcome {
@@ -45,10 +45,10 @@ public:
     // again; a file whose name the server already has waits, and the others still go; when the server cannot
     // be reached, or the monitor is ending, every file waits for the next round. Throws when the survey folder
     // is missing and cannot be created.
-    void EnviarPesquisas();
+    void uploadSurveys();
 
     // One file, on a connection of its own that is closed again however the upload ends.
-    SurveyUploadResult EnviarArquivoPesquisa(const std::filesystem::path& file);
+    SurveyUploadResult uploadSurveyFile(const std::filesystem::path& file);
 
 private:
     void noteOutcome(const std::string& name, const SurveyUploadResult& result);

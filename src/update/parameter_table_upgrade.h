@@ -10,12 +10,12 @@ inline constexpr const char* kInitialErpVersion = "Versao Inicial";
 
 // What the upgrade leaves known about the ERP's version.
 struct ErpVersionInfo {
-    std::string versaoErp;     // VERSAO_ERP, "Versao Inicial" when null or just added
-    std::string scriptRodado;  // script_rodado as text; read only when the columns were already there
+    std::string erpVersion;     // VERSAO_ERP, "Versao Inicial" when null or just added
+    std::string scriptRun;  // script_rodado as text; read only when the columns were already there
 };
 
 // Gives TAB_PARAMETRO its two version columns when VERSAO_ERP is missing (filled from the update log),
 // otherwise reads them. Database errors pass to the caller; nothing is caught.
-ErpVersionInfo AtualizarTabelaParametro(Connection& connection);
+ErpVersionInfo upgradeParameterTable(Connection& connection);
 
 }  // namespace velmora

@@ -44,7 +44,7 @@ bool isExeFileName(const std::string& name) { return toLowerAscii(name).ends_wit
 UpdateCheck::UpdateCheck(fs::path programPath, UpdateHost& host, ProcessLauncher& launcher, fs::path desktopFolder)
     : programPath_(std::move(programPath)), host_(host), launcher_(launcher), desktopFolder_(std::move(desktopFolder)) {}
 
-void UpdateCheck::PrepararAtualizador(const std::string& /*databaseName*/, const std::string& serverIniPath) {
+void UpdateCheck::prepareUpdater(const std::string& /*databaseName*/, const std::string& serverIniPath) {
     serverIniPath_ = serverIniPath;
     programFileName_ = utf8Text(programPath_.filename());
     updateFolder_ = updateFolderFor(serverIniPath);
@@ -65,7 +65,7 @@ std::string UpdateCheck::inUpdateFolder(const std::string& name) const {
 
 void UpdateCheck::showBox(const std::string& text, UpdateMessageIcon icon) { host_.showMessageBox(kMessageTitle, text, icon); }
 
-void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
+void UpdateCheck::checkForUpdate(Connection& connection, int mode) {
     if (fileExists(inProgramFolder(kDebugMarkerFileName))) {
         showBox("O aplicativo " + programFileName_ + " não será atualizado. A pasta " + programFolder_ +
                     " está com o arquivo " + kDebugMarkerFileName,
@@ -76,10 +76,10 @@ void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
         std::error_code ignored;
         fs::create_directory(utf8Path(*updateFolder_), ignored);
     }
-    TratarArquivosExec();
+    handleInstallerMarkers();
     if (!updateFolder_) {
         // Nowhere to look for a newer copy: the program runs on as it is.
-        erpVersion_ = AtualizarTabelaParametro(connection);
+        erpVersion_ = upgradeParameterTable(connection);
         return;
     }
     if (!fileExists(inUpdateFolder(kUpdaterFileName))) {
@@ -88,7 +88,7 @@ void UpdateCheck::VerificarAtualizacao(Connection& connection, int mode) {
                 UpdateMessageIcon::None);
         host_.requestQuit();
     }
-    erpVersion_ = AtualizarTabelaParametro(connection);
+    erpVersion_ = upgradeParameterTable(connection);
     if (mode != 1) {
         return;
     }
@@ -138,28 +138,28 @@ void UpdateCheck::failUpdate(const std::string& missingFileName) {
     host_.requestQuit();
 }
 
-void UpdateCheck::TratarArquivosExec() {
+void UpdateCheck::handleInstallerMarkers() {
     const std::string markerIni = inProgramFolder(execMarkerIniFileName(programFileName_));
     const std::string marker = inProgramFolder(execMarkerFileName(programFileName_));
     std::error_code ignored;
     if (fileExists(markerIni)) {
-        CriarAtalhoDesktop();
+        createDesktopShortcut();
         fs::remove(utf8Path(marker), ignored);
         if (programFileName_ == "velmoraEmpresa.exe" || programFileName_ == "velmoraEmpresa4.exe") {
-            CopiarProgramasPastaMestre();
+            copyProgramsFromMasterFolder();
         }
         fs::remove(utf8Path(markerIni), ignored);
     }
     fs::remove(utf8Path(marker), ignored);
 }
 
-void UpdateCheck::CriarAtalhoDesktop() {
+void UpdateCheck::createDesktopShortcut() {
     const fs::path desktop = desktopFolder_.empty() ? userDesktopFolder() : desktopFolder_;
     const std::string name = withoutExeExtension(programFileName_);
     writeDesktopShortcut(desktop / utf8Path(desktopShortcutFileName(programFileName_)), "Novo " + name, name, programPath_);
 }
 
-void UpdateCheck::CopiarProgramasPastaMestre() {
+void UpdateCheck::copyProgramsFromMasterFolder() {
     const std::string master =
         IniFile(utf8Path(inProgramFolder(execMarkerIniFileName(programFileName_)))).readString("configuracao", "pastamestre");
     // Without a master folder there is nothing to copy (the bare pattern would name the root folder).

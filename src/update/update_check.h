@@ -24,17 +24,17 @@ public:
     UpdateCheck& operator=(const UpdateCheck&) = delete;
 
     // Records what the check needs once the first connection has succeeded.
-    virtual void PrepararAtualizador(const std::string& databaseName, const std::string& serverIniPath);
+    virtual void prepareUpdater(const std::string& databaseName, const std::string& serverIniPath);
     // Mode 1 compares the program files; it may ask the program to end or hand over to the updater.
-    virtual void VerificarAtualizacao(Connection& connection, int mode);
+    virtual void checkForUpdate(Connection& connection, int mode);
     // Starts the updater of the update folder and, only once it runs, gives the installation up to it and ends
     // this process. An updater that cannot be started is told, and the program goes on with the version it has.
     void handOverToUpdater();
 
     // Marker files left by the installer in the program folder.
-    void TratarArquivosExec();
-    void CriarAtalhoDesktop();
-    void CopiarProgramasPastaMestre();
+    void handleInstallerMarkers();
+    void createDesktopShortcut();
+    void copyProgramsFromMasterFolder();
 
     const std::string& serverIniPath() const { return serverIniPath_; }
     const std::string& programFileName() const { return programFileName_; }

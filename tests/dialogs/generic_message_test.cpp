@@ -34,17 +34,17 @@ TEST(GenericMessage, ANoticeShowsOnlyItsTextAndClosesItselfAfterFiveSeconds) {
         }
     } watching(clock, seen);
 
-    MostrarMensagem("O aplicativo já está sendo executado em outra sessão de trabalho.", false, true, watching);
+    showGenericMessageWindow("O aplicativo já está sendo executado em outra sessão de trabalho.", false, true, watching);
 
     EXPECT_EQ(clock.sleeps, std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(5000)});
     ASSERT_FALSE(seen.isNull());
     EXPECT_EQ(seen->windowTitle(), QStringLiteral("Aviso do Sistema"));
-    EXPECT_EQ(seen->lblMensagem()->text(),
+    EXPECT_EQ(seen->messageLabel()->text(),
               QStringLiteral("O aplicativo já está sendo executado em outra sessão de trabalho."));
     EXPECT_EQ(seen->frameGeometry().height(), 80);
     EXPECT_EQ(seen->frameGeometry().width(), 540);
-    EXPECT_FALSE(seen->ckbConcordo()->isVisible());
-    EXPECT_FALSE(seen->btnOk()->isVisible());
+    EXPECT_FALSE(seen->agreeBox()->isVisible());
+    EXPECT_FALSE(seen->okButton()->isVisible());
     EXPECT_FALSE(seen->isVisible());  // closed after the wait
     deleteClosedWindows();
     EXPECT_TRUE(seen.isNull());
@@ -53,22 +53,22 @@ TEST(GenericMessage, ANoticeShowsOnlyItsTextAndClosesItselfAfterFiveSeconds) {
 TEST(GenericMessage, AConfirmationWaitsForTheTickedBoxAndOk) {
     qtApplication();
     test::FakeClock clock;
-    MostrarMensagem("Há uma nova versão.", true, false, clock);
+    showGenericMessageWindow("Há uma nova versão.", true, false, clock);
     EXPECT_TRUE(clock.sleeps.empty());  // returns at once
 
     QPointer<GenericMessageWindow> window = openWindow();
     ASSERT_FALSE(window.isNull());
     EXPECT_EQ(window->frameGeometry().height(), 200);
-    EXPECT_TRUE(window->ckbConcordo()->isVisible());
-    EXPECT_FALSE(window->btnOk()->isEnabled());
+    EXPECT_TRUE(window->agreeBox()->isVisible());
+    EXPECT_FALSE(window->okButton()->isEnabled());
 
-    window->ckbConcordo()->click();
-    EXPECT_TRUE(window->btnOk()->isEnabled());
-    window->ckbConcordo()->click();
-    EXPECT_FALSE(window->btnOk()->isEnabled());
+    window->agreeBox()->click();
+    EXPECT_TRUE(window->okButton()->isEnabled());
+    window->agreeBox()->click();
+    EXPECT_FALSE(window->okButton()->isEnabled());
 
-    window->ckbConcordo()->click();
-    window->btnOk()->click();
+    window->agreeBox()->click();
+    window->okButton()->click();
     EXPECT_FALSE(window->isVisible());
     deleteClosedWindows();
     EXPECT_TRUE(window.isNull());

@@ -22,13 +22,13 @@ class ProgressWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { qtApplication(); }
     void TearDown() override {
-        progresso.FecharProgresso();
+        progressWindow.closeProgress();
         deleteClosedWindows();
     }
 
     ProgressForm& openForm() {
-        progresso.AbrirProgresso();
-        ProgressForm* form = progresso.frmProgressoGeral();
+        progressWindow.openProgress();
+        ProgressForm* form = progressWindow.progressForm();
         if (form == nullptr) {
             throw std::logic_error("AbrirProgresso left no window");
         }
@@ -41,7 +41,7 @@ protected:
         form.windowHandle()->close();
     }
 
-    QtProgressWindow progresso;
+    QtProgressWindow progressWindow;
 };
 
 TEST_F(ProgressWindowTest, LayoutOfTheWindow) {
@@ -52,11 +52,11 @@ TEST_F(ProgressWindowTest, LayoutOfTheWindow) {
     EXPECT_EQ(form.windowTitle(), "frmProgressoGeral");
     EXPECT_EQ(form.size(), QSize(330, 96));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_EQ(form.lblTitulo()->geometry(), QRect(18, 16, 297, 13));
-    EXPECT_EQ(form.ggProgresso()->geometry(), QRect(18, 38, 297, 20));
-    EXPECT_EQ(form.lblRodape()->geometry(), QRect(18, 72, 297, 13));
+    EXPECT_EQ(form.titleLabel()->geometry(), QRect(18, 16, 297, 13));
+    EXPECT_EQ(form.gaugeBar()->geometry(), QRect(18, 38, 297, 20));
+    EXPECT_EQ(form.footerLabel()->geometry(), QRect(18, 72, 297, 13));
     EXPECT_EQ(form.font().pointSize(), 8);
-    EXPECT_EQ(form.ggProgresso()->progress(), 0);
+    EXPECT_EQ(form.gaugeBar()->progress(), 0);
 
     const Qt::WindowFlags flags = form.windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
@@ -103,26 +103,26 @@ TEST_F(ProgressWindowTest, GaugeShowsTheTruncatedPercentageOfItsClampedProgress)
 
 TEST_F(ProgressWindowTest, StartingARunSetsTheTextsAndAdvancingStopsAtTheMaximum) {
     ProgressForm& form = openForm();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 3);
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 3);
 
     EXPECT_EQ(form.windowTitle(), "Aguarde ...");
-    EXPECT_EQ(form.lblTitulo()->text(), "Gerando a planilha... ...");
-    EXPECT_EQ(form.lblRodape()->text(), "Aguarde o processamento...");
-    EXPECT_EQ(form.ggProgresso()->text(), "0%");
+    EXPECT_EQ(form.titleLabel()->text(), "Gerando a planilha... ...");
+    EXPECT_EQ(form.footerLabel()->text(), "Aguarde o processamento...");
+    EXPECT_EQ(form.gaugeBar()->text(), "0%");
 
-    progresso.AvancarProgresso();
-    EXPECT_EQ(form.ggProgresso()->text(), "33%");
+    progressWindow.advanceProgress();
+    EXPECT_EQ(form.gaugeBar()->text(), "33%");
     for (int i = 0; i < 4; ++i) {
-        progresso.AvancarProgresso();
+        progressWindow.advanceProgress();
     }
-    EXPECT_EQ(form.ggProgresso()->progress(), 3);
-    EXPECT_EQ(form.ggProgresso()->text(), "100%");
+    EXPECT_EQ(form.gaugeBar()->progress(), 3);
+    EXPECT_EQ(form.gaugeBar()->text(), "100%");
 
     // A run without result rows.
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 0);
-    progresso.AvancarProgresso();
-    EXPECT_EQ(form.ggProgresso()->progress(), 0);
-    EXPECT_EQ(form.ggProgresso()->text(), "0%");
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 0);
+    progressWindow.advanceProgress();
+    EXPECT_EQ(form.gaugeBar()->progress(), 0);
+    EXPECT_EQ(form.gaugeBar()->text(), "0%");
 }
 
 TEST_F(ProgressWindowTest, ASecondRangeStartsFromAnEmptyGauge) {
@@ -135,40 +135,40 @@ TEST_F(ProgressWindowTest, ASecondRangeStartsFromAnEmptyGauge) {
     for (const RestartCase c : {RestartCase{0, 20, 0}, RestartCase{0, 3, 0}, RestartCase{10, 20, 10},
                                 RestartCase{0, 0, 0}}) {
         ProgressForm& form = openForm();
-        progresso.IniciarProgresso("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...",
-                                   0, 7);
+        progressWindow.startProgress("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...",
+                                     0, 7);
         for (int step = 0; step < 7; ++step) {
-            progresso.AvancarProgresso();
+            progressWindow.advanceProgress();
         }
-        ASSERT_EQ(form.ggProgresso()->text(), "100%");
+        ASSERT_EQ(form.gaugeBar()->text(), "100%");
 
-        progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...",
-                                   c.minimum, c.maximum);
+        progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...",
+                                     c.minimum, c.maximum);
         const std::string label = std::to_string(c.minimum) + ".." + std::to_string(c.maximum);
-        EXPECT_EQ(form.ggProgresso()->minValue(), c.minimum) << label;
-        EXPECT_EQ(form.ggProgresso()->maxValue(), c.maximum) << label;
-        EXPECT_EQ(form.ggProgresso()->progress(), c.expectedProgress) << label;
-        EXPECT_EQ(form.ggProgresso()->text(), "0%") << label;
-        progresso.FecharProgresso();
+        EXPECT_EQ(form.gaugeBar()->minValue(), c.minimum) << label;
+        EXPECT_EQ(form.gaugeBar()->maxValue(), c.maximum) << label;
+        EXPECT_EQ(form.gaugeBar()->progress(), c.expectedProgress) << label;
+        EXPECT_EQ(form.gaugeBar()->text(), "0%") << label;
+        progressWindow.closeProgress();
     }
 }
 
 TEST_F(ProgressWindowTest, ClosingByTheCloseBoxLeavesTheRunUndisturbed) {
     ProgressForm& form = openForm();
     const QPointer<ProgressForm> closedForm(&form);
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 10);
-    progresso.AvancarProgresso();
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 10);
+    progressWindow.advanceProgress();
 
     clickCloseBox(form);
-    EXPECT_EQ(progresso.frmProgressoGeral(), nullptr);
+    EXPECT_EQ(progressWindow.progressForm(), nullptr);
     deleteClosedWindows();
     EXPECT_TRUE(closedForm.isNull());
 
-    progresso.AvancarProgresso();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
-    progresso.AvancarProgresso();
-    progresso.FecharProgresso();
-    EXPECT_EQ(progresso.frmProgressoGeral(), nullptr);
+    progressWindow.advanceProgress();
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
+    progressWindow.advanceProgress();
+    progressWindow.closeProgress();
+    EXPECT_EQ(progressWindow.progressForm(), nullptr);
 
     ProgressForm& reopened = openForm();
     EXPECT_TRUE(reopened.isVisible());
@@ -176,11 +176,11 @@ TEST_F(ProgressWindowTest, ClosingByTheCloseBoxLeavesTheRunUndisturbed) {
 
 TEST_F(ProgressWindowTest, OpeningAgainAfterClosingGivesAFreshWindow) {
     const QPointer<ProgressForm> first(&openForm());
-    progresso.IniciarProgresso("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...", 0,
-                               7);
-    progresso.AvancarProgresso();
-    progresso.FecharProgresso();
-    EXPECT_EQ(progresso.frmProgressoGeral(), nullptr);
+    progressWindow.startProgress("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...", 0,
+                                 7);
+    progressWindow.advanceProgress();
+    progressWindow.closeProgress();
+    EXPECT_EQ(progressWindow.progressForm(), nullptr);
     ASSERT_FALSE(first.isNull());
     EXPECT_FALSE(first->isVisible());
     deleteClosedWindows();
@@ -189,10 +189,10 @@ TEST_F(ProgressWindowTest, OpeningAgainAfterClosingGivesAFreshWindow) {
     ProgressForm& second = openForm();
     EXPECT_TRUE(second.isVisible());
     EXPECT_EQ(second.windowTitle(), "frmProgressoGeral");
-    EXPECT_EQ(second.ggProgresso()->progress(), 0);
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
-    progresso.AvancarProgresso();
-    EXPECT_EQ(second.ggProgresso()->text(), "50%");
+    EXPECT_EQ(second.gaugeBar()->progress(), 0);
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
+    progressWindow.advanceProgress();
+    EXPECT_EQ(second.gaugeBar()->text(), "50%");
 }
 
 TEST_F(ProgressWindowTest, OpeningTwiceClosesTheEarlierWindow) {
@@ -208,9 +208,9 @@ TEST_F(ProgressWindowTest, OperationsLeavePendingEventsWaiting) {
     bool delivered = false;
     QTimer::singleShot(0, qtApplication().instance(), [&delivered] { delivered = true; });
     openForm();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
-    progresso.AvancarProgresso();
-    progresso.FecharProgresso();
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
+    progressWindow.advanceProgress();
+    progressWindow.closeProgress();
     EXPECT_FALSE(delivered);
     QCoreApplication::processEvents();
     EXPECT_TRUE(delivered);
@@ -220,8 +220,8 @@ TEST_F(ProgressWindowTest, AWindowStillOpenWhenItsOwnerEndsIsClosed) {
     QPointer<ProgressForm> form;
     {
         QtProgressWindow owner;
-        owner.AbrirProgresso();
-        form = owner.frmProgressoGeral();
+        owner.openProgress();
+        form = owner.progressForm();
     }
     ASSERT_FALSE(form.isNull());
     EXPECT_FALSE(form->isVisible());

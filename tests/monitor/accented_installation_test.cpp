@@ -21,7 +21,7 @@ TEST(AccentedInstallation, StartsAndRunsACycleWithIniFilesInEitherEncoding) {
         MonitorHarness h("Gestão Comercial", encoding, "Comércio São João.fdb");
         ASSERT_TRUE(fs::exists(h.erp.databaseFile()));
 
-        ASSERT_NO_THROW(h.monitor->FormCreate()) << "a failed connection ends the start (UTF-8 INI: " << utf8 << ")";
+        ASSERT_NO_THROW(h.monitor->startUp()) << "a failed connection ends the start (UTF-8 INI: " << utf8 << ")";
         ASSERT_TRUE(h.monitor->connected());
         EXPECT_EQ(h.ui.statusWord, "DORMINDO");
         EXPECT_TRUE(h.ui.messageBoxes.empty());
@@ -29,7 +29,7 @@ TEST(AccentedInstallation, StartsAndRunsACycleWithIniFilesInEitherEncoding) {
         EXPECT_EQ(test::lockFirstLine(h.erp.lockFile()), utf8ToWindows1252("Este arquivo indica que o monitor " + h.erp.programPath().string() +
                                            " está em execução.") + "\r\n");
 
-        h.monitor->Timer1Timer();
+        h.monitor->cycleTimerFired();
         EXPECT_EQ(h.process.endCount, 0);
         EXPECT_TRUE(h.ui.cycleTimer) << h.ui.observationText;
         EXPECT_EQ(h.ui.statusWord, "DORMINDO");

@@ -25,15 +25,15 @@ TEST(DisconnectFlag, OnlyAFirstLineOfExactlyDesconectarEndsTheMonitor) {
     };
     for (const auto& [content, ends] : cases) {
         MonitorHarness h;
-        h.monitor->FormCreate();
+        h.monitor->startUp();
         std::ofstream(h.erp.flagFile(), std::ios::binary) << content;
         if (ends) {
-            EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded) << content;
+            EXPECT_THROW(h.monitor->disconnectWatchFired(), ProcessEnded) << content;
             EXPECT_FALSE(fs::exists(h.erp.lockFile())) << content;
             EXPECT_FALSE(h.ui.cycleTimer);
             EXPECT_TRUE(fs::exists(h.erp.flagFile())) << "the flag belongs to the ERP and stays";
         } else {
-            EXPECT_NO_THROW(h.monitor->Timer2Timer()) << content;
+            EXPECT_NO_THROW(h.monitor->disconnectWatchFired()) << content;
             EXPECT_TRUE(fs::exists(h.erp.lockFile())) << content;
             EXPECT_TRUE(h.ui.cycleTimer);
         }
@@ -42,24 +42,24 @@ TEST(DisconnectFlag, OnlyAFirstLineOfExactlyDesconectarEndsTheMonitor) {
 
 TEST(DisconnectFlag, NoFlagFileOrNoDataFolderKeepsTheMonitorRunning) {
     MonitorHarness h;
-    h.monitor->FormCreate();
-    EXPECT_TRUE(h.monitor->VerificarConectado());
+    h.monitor->startUp();
+    EXPECT_TRUE(h.monitor->isDisconnectRequested());
     h.erp.writeErpIni("/nonexistent/Dados/velmora.ini");
-    EXPECT_TRUE(h.monitor->VerificarConectado());
+    EXPECT_TRUE(h.monitor->isDisconnectRequested());
 }
 
 TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     fs::create_directory(h.erp.flagFile());  // a folder where the file should be: it exists but cannot be read
     // While the box is open the timer keeps ticking; those ticks must not stack further boxes.
     int nestedTicks = 0;
     h.ui.onMessageBox = [&] {
         if (nestedTicks++ < 3) {
-            h.monitor->Timer2Timer();
+            h.monitor->disconnectWatchFired();
         }
     };
-    EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    EXPECT_NO_THROW(h.monitor->disconnectWatchFired());
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
     EXPECT_EQ(h.ui.messageBoxes[0].text.rfind("Não foi possível acessar a pasta Dados no Servidor. Não foi possível ler o "
@@ -71,14 +71,14 @@ TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
     // Every 5 seconds for as long as it lasts: told once, not once a tick.
     h.ui.onMessageBox = nullptr;
     for (int tick = 0; tick < 5; ++tick) {
-        h.monitor->Timer2Timer();
+        h.monitor->disconnectWatchFired();
     }
     EXPECT_EQ(h.ui.messageBoxes.size(), 1u);
     // Mended, then broken again: told again.
     fs::remove(h.erp.flagFile());
-    h.monitor->Timer2Timer();
+    h.monitor->disconnectWatchFired();
     fs::create_directory(h.erp.flagFile());
-    h.monitor->Timer2Timer();
+    h.monitor->disconnectWatchFired();
     EXPECT_EQ(h.ui.messageBoxes.size(), 2u);
     EXPECT_EQ(h.process.endCount, 0);
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
@@ -87,27 +87,27 @@ TEST(DisconnectFlag, AnUnreadableFlagIsReportedOnceAndTheMonitorStays) {
 // Only the first line counts, so only the start of the file is read, whatever its size.
 TEST(DisconnectFlag, AHugeFlagFileIsReadNoFurtherThanItsStart) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     std::ofstream(h.erp.flagFile(), std::ios::binary) << "DESCONECTAR\r\n";
     fs::resize_file(h.erp.flagFile(), std::uintmax_t{64} << 30);  // sparse: 64 GB that take no room
-    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_THROW(h.monitor->disconnectWatchFired(), ProcessEnded);
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }
 
 // Nobody may be there to close the box: the watch goes on reading the flag behind it.
 TEST(DisconnectFlag, TheFlagEndsTheMonitorWhileTheWatchsBoxIsOpen) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     fs::create_directory(h.erp.flagFile());
     int nestedTicks = 0;
     h.ui.onMessageBox = [&] {
-        h.monitor->Timer2Timer();  // still unreadable: no second box, no end
+        h.monitor->disconnectWatchFired();  // still unreadable: no second box, no end
         ++nestedTicks;
         fs::remove(h.erp.flagFile());
         std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
-        h.monitor->Timer2Timer();
+        h.monitor->disconnectWatchFired();
     };
-    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_THROW(h.monitor->disconnectWatchFired(), ProcessEnded);
     EXPECT_EQ(nestedTicks, 1);
     EXPECT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
@@ -117,16 +117,16 @@ TEST(DisconnectFlag, TheFlagEndsTheMonitorWhileTheWatchsBoxIsOpen) {
 // ending, and the flag still ends it once the share is back.
 TEST(DisconnectFlag, AServerIniThatGoesAwayIsToldOnceAndTheMonitorWaitsForIt) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     fs::remove(h.erp.serverIni());
     h.ui.onMessageBox = [&] {
         if (h.ui.messageBoxes.size() == 1) {
-            h.monitor->Timer2Timer();  // the next tick, while the first box waits for a click
+            h.monitor->disconnectWatchFired();  // the next tick, while the first box waits for a click
         }
     };
-    EXPECT_NO_THROW(h.monitor->Timer2Timer());
+    EXPECT_NO_THROW(h.monitor->disconnectWatchFired());
     for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_NO_THROW(h.monitor->Timer2Timer());
+        EXPECT_NO_THROW(h.monitor->disconnectWatchFired());
     }
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa");
@@ -135,20 +135,20 @@ TEST(DisconnectFlag, AServerIniThatGoesAwayIsToldOnceAndTheMonitorWaitsForIt) {
 
     h.erp.writeServerIni("", h.erp.dataFolderText(), h.erp.databaseFile().filename().string());
     std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
-    EXPECT_THROW(h.monitor->Timer2Timer(), ProcessEnded);
+    EXPECT_THROW(h.monitor->disconnectWatchFired(), ProcessEnded);
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }
 
 TEST(DisconnectFlag, TheFlagEndsTheMonitorInTheMiddleOfAPass) {
     MonitorHarness h(true);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.jobs->onStep = [&](const std::string& step) {
         if (step == "publicar") {
             std::ofstream(h.erp.flagFile()) << "DESCONECTAR\r\n";
-            h.monitor->Timer2Timer();
+            h.monitor->disconnectWatchFired();
         }
     };
-    EXPECT_THROW(h.monitor->Timer1Timer(), ProcessEnded);
+    EXPECT_THROW(h.monitor->cycleTimerFired(), ProcessEnded);
     EXPECT_EQ(h.jobs->log, std::vector<std::string>{"publicar"});
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
 }

@@ -40,7 +40,7 @@ TEST_F(ErpSettingsTest, ConnectionTextJoinsServerPathAndName) {
     };
     for (const Case& c : cases) {
         erp.writeServerIni(c.server, c.path, c.name);
-        EXPECT_EQ(settings.LerCaminhoBancoDados(), c.expected) << "server '" << c.server << "'";
+        EXPECT_EQ(settings.databasePath(), c.expected) << "server '" << c.server << "'";
     }
     EXPECT_TRUE(ui.messageBoxes.empty());
 }
@@ -50,14 +50,14 @@ TEST_F(ErpSettingsTest, TheErp4IniWinsWhenTheErp4ProgramIsInstalled) {
     std::ofstream(erp.programFolder() / "velmoraempresa4.ini") << "[IniServidor]\nnomearquivo=" << otherServerIni.string() << "\n";
     std::ofstream(otherServerIni) << "[Database]\npath=/erp4/\nname=quatro.fdb\n";
 
-    EXPECT_EQ(settings.LerCaminhoBancoDados(), erp.dataFolderText() + "velmora.fdb");
+    EXPECT_EQ(settings.databasePath(), erp.dataFolderText() + "velmora.fdb");
     std::ofstream(erp.programFolder() / "velmoraempresa4.exe") << "x";
-    EXPECT_EQ(settings.LerCaminhoBancoDados(), "/erp4/quatro.fdb");
+    EXPECT_EQ(settings.databasePath(), "/erp4/quatro.fdb");
 }
 
 TEST_F(ErpSettingsTest, AMissingServerIniIsToldAndStopsTheStartWhenReadingTheConnection) {
     fs::remove(erp.serverIni());
-    EXPECT_THROW(settings.LerCaminhoBancoDados(), SettingsMissing);
+    EXPECT_THROW(settings.databasePath(), SettingsMissing);
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].title, "Aviso do Sistema");
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização");
@@ -66,18 +66,18 @@ TEST_F(ErpSettingsTest, AMissingServerIniIsToldAndStopsTheStartWhenReadingTheCon
 
 TEST_F(ErpSettingsTest, AMissingErpIniIsToldAndStopsTheStartWhenReadingTheConnection) {
     fs::remove(erp.erpIni());
-    EXPECT_THROW(settings.ObterArquivoIniServidor(), SettingsMissing);
+    EXPECT_THROW(settings.serverIniFile(), SettingsMissing);
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização");
 }
 
 TEST_F(ErpSettingsTest, ServerDataFolderIsTheFolderOfTheServerIni) {
-    EXPECT_EQ(settings.ObterPastaDadosServidor(), erp.dataFolderText());
+    EXPECT_EQ(settings.serverDataFolder(), erp.dataFolderText());
     EXPECT_EQ(process.quitRequests, 0);
 
     // Missing server INI: the user is told, the end is asked for, and the folder text still comes back.
     fs::remove(erp.serverIni());
-    EXPECT_EQ(settings.ObterPastaDadosServidor(), erp.dataFolderText());
+    EXPECT_EQ(settings.serverDataFolder(), erp.dataFolderText());
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado o arquivo de inicialização dentro da pasta velmora Empresa");
     EXPECT_EQ(process.quitRequests, 1);
@@ -87,20 +87,20 @@ TEST_F(ErpSettingsTest, ServerDataFolderIsTheFolderOfTheServerIni) {
 TEST_F(ErpSettingsTest, AServerIniNamedWithoutFolderGivesAnEmptyDataFolder) {
     std::ofstream(erp.programFolder() / "velmora.ini") << "[Database]\n";
     erp.writeErpIni("velmora.ini");
-    EXPECT_EQ(settings.ObterPastaDadosServidor(), "");
+    EXPECT_EQ(settings.serverDataFolder(), "");
 }
 
 TEST_F(ErpSettingsTest, WithoutErpIniTheDadosFolderBesideTheProgramFolderIsUsed) {
     fs::remove(erp.erpIni());
     const std::string expected = erp.root().string() + "/Dados/";
 
-    EXPECT_EQ(settings.ObterPastaDadosServidor(), expected);
+    EXPECT_EQ(settings.serverDataFolder(), expected);
     ASSERT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_EQ(ui.messageBoxes[0].text, "Não foi encontrado a pasta Dados no servidor");
     EXPECT_EQ(process.quitRequests, 1);
 
     fs::create_directory(erp.root() / "Dados");
-    EXPECT_EQ(settings.ObterPastaDadosServidor(), expected);
+    EXPECT_EQ(settings.serverDataFolder(), expected);
     EXPECT_EQ(ui.messageBoxes.size(), 1u);
 }
 

@@ -25,7 +25,7 @@ TEST(InstanceLock, LockNameIsTheProgramFileNameWithoutItsExtension) {
         {"velmoraMonitorPublicacao.exe", "velmoraMonitorPublicacao.lock"},
     };
     for (const auto& [program, lock] : cases) {
-        EXPECT_EQ(NomeArquivoTrava(program), lock) << program;
+        EXPECT_EQ(lockFileName(program), lock) << program;
     }
 }
 
@@ -34,7 +34,7 @@ TEST(InstanceLock, OneRunWritesItOnceAndRemovesOnlyItsOwn) {
     const fs::path file = folder / "velmoraMonitorPublicacao.lock";
     InstanceLock first(file, kProgram);
     ASSERT_TRUE(first.create());
-    EXPECT_TRUE(ExisteArquivoTrava(kProgram, folder.path().string() + "/"));
+    EXPECT_TRUE(lockFileExists(kProgram, folder.path().string() + "/"));
 
     // The ERP's line first, then which run wrote it; Windows-1252 with CR LF.
     const std::string bytes = test::readBytes(file);

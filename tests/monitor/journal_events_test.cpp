@@ -37,14 +37,14 @@ TEST(JournalEvents, EveryEndIsJournaledWithItsReason) {
     } cases[] = {
         {"Sair after a message box", nullptr,
          [](MonitorHarness& h) {
-             h.monitor->btnPublicarClick();  // no row selected
-             h.monitor->Sair1Click();
+             h.monitor->publishNowRequested();  // no row selected
+             h.monitor->quitRequested();
          },
          {"INICIO OK", "MENSAGEM OK", "FIM OK"}, "Sair"},
         {"the disconnect flag", nullptr,
          [](MonitorHarness& h) {
              test::writeBytes(h.erp.flagFile(), "DESCONECTAR\r\n");
-             h.monitor->Timer2Timer();
+             h.monitor->disconnectWatchFired();
          },
          {"INICIO OK", "FIM OK"}, "sinal de desconexão (DESCONECTAR em Conectado.txt)"},
         {"another monitor's fresh lock",
@@ -57,7 +57,7 @@ TEST(JournalEvents, EveryEndIsJournaledWithItsReason) {
         if (c.before) {
             c.before(h);
         }
-        h.monitor->FormCreate();
+        h.monitor->startUp();
         EXPECT_THROW(c.end(h), ProcessEnded) << c.how;
 
         EXPECT_EQ(kindsAndResults(h), c.lines) << c.how;

@@ -41,35 +41,35 @@ TEST(LockOwnership, AMonitorThatCannotProveItsLockStopsPublishingAndGivesWayToAT
         GTEST_SKIP() << *share.skipReason();
     }
     const fs::path lock = share.lockFile();
-    h.monitor->FormCreate();
-    h.monitor->Timer1Timer();
+    h.monitor->startUp();
+    h.monitor->cycleTimerFired();
     ASSERT_EQ(h.jobs->log.size(), 3u);
 
     share.disk.setReadOnly(true);
-    h.monitor->Timer1Timer();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.jobs->log.size(), 3u) << "nothing published while the lock cannot be proven";
     EXPECT_NE(h.ui.observationText.find("As publicações ficam suspensas"), std::string::npos) << h.ui.observationText;
     EXPECT_TRUE(h.ui.cycleTimer);
     EXPECT_EQ(h.process.endCount, 0);
 
     share.disk.setReadOnly(false);
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.jobs->log.size(), 6u);
 
     // Another start finds the lock unrefreshed for minutes (the outage went on) and takes it over.
     fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::minutes(7));
     OtherStart other(h.erp);
-    other.monitor.FormCreate();
+    other.monitor.startUp();
     ASSERT_EQ(other.process.quitRequests, 0) << (other.ui.messageBoxes.empty() ? "" : other.ui.messageBoxes[0].text);
     const std::string othersLock = test::readBytes(lock);
 
-    EXPECT_THROW(h.monitor->Timer1Timer(), ProcessEnded);
+    EXPECT_THROW(h.monitor->cycleTimerFired(), ProcessEnded);
     EXPECT_EQ(h.jobs->log.size(), 6u);
     EXPECT_EQ(h.process.lastExitStatus, kFailedEndStatus);
     EXPECT_EQ(test::readBytes(lock), othersLock) << "the lock of the monitor that runs now stays";
 
-    EXPECT_THROW(other.monitor.Sair1Click(), ProcessEnded);
+    EXPECT_THROW(other.monitor.quitRequested(), ProcessEnded);
     EXPECT_FALSE(fs::exists(lock));
 
     h.monitor.reset();

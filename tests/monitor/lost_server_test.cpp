@@ -51,24 +51,24 @@ struct ServedInstallation {
 TEST(LostServer, AServerThatGoesAwayIsToldOnceAndWhatBecameDueIsPublishedWhenItIsBack) {
     ServedInstallation s;
     MonitorHarness& h = s.h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.clock.set(makeDateTime(2024, 3, 20, 10, 0));
-    h.monitor->Timer1Timer();  // a sound cycle through the server first
+    h.monitor->cycleTimerFired();  // a sound cycle through the server first
 
     s.server.kill();
-    h.monitor->Timer1Timer();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.process.endCount, 0);
     EXPECT_TRUE(h.ui.cycleTimer);
     EXPECT_TRUE(h.ui.disconnectTimer);
     EXPECT_TRUE(h.ui.messageBoxes.empty());
     EXPECT_EQ(h.ui.observationText.rfind("Sem conexão com o banco de dados " + s.server.hostText(), 0), 0u)
         << h.ui.observationText;
-    EXPECT_NO_THROW(h.monitor->Timer2Timer()) << "the flag is still watched";
+    EXPECT_NO_THROW(h.monitor->disconnectWatchFired()) << "the flag is still watched";
 
     s.server.restart();
     s.makeDue();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_TRUE(fs::exists(s.published / "Vendas.xlsx"));
     EXPECT_EQ(h.ui.observationText, "");
 
@@ -89,13 +89,13 @@ TEST(LostServer, AServerThatGoesAwayIsToldOnceAndWhatBecameDueIsPublishedWhenItI
 TEST(LostServer, ARestartBetweenCyclesOrDuringAPassCostsNoPublication) {
     ServedInstallation s;
     MonitorHarness& h = s.h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.clock.set(makeDateTime(2024, 3, 20, 10, 0));
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
 
     s.server.restart();
     s.makeDue();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_TRUE(fs::exists(s.published / "Vendas.xlsx"));
     fs::remove(s.published / "Vendas.xlsx");
 
@@ -103,14 +103,14 @@ TEST(LostServer, ARestartBetweenCyclesOrDuringAPassCostsNoPublication) {
     const std::string lastBuilt = test::readBytes(built);
     s.makeDue();
     h.ui.onPendingEvents = [&] { s.server.kill(); };  // within the pass, before the report is built
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_FALSE(fs::exists(s.published / "Vendas.xlsx"));
     EXPECT_EQ(test::readBytes(built), lastBuilt) << "the last whole workbook stays, no placeholder in its place";
     for (const auto& entry : fs::directory_iterator(built.parent_path())) {
         EXPECT_EQ(entry.path().filename(), "Vendas.xlsx") << "left behind: " << entry.path();
     }
     s.server.restart();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_TRUE(fs::exists(s.published / "Vendas.xlsx")) << "still due, published once the server is back";
 
     h.monitor.reset();
@@ -133,7 +133,7 @@ TEST(LostServer, AServerThatIsNotThereAtStartEndsTheStartAsAFailureWithoutItsLoc
     h.erp.writeServerIni("127.0.0.1/" + std::to_string(port), h.erp.dataFolderText(),
                          h.erp.databaseFile().filename().string());
 
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    EXPECT_THROW(h.monitor->startUp(), ProcessEnded);
     EXPECT_FALSE(h.ui.cycleTimer);
     ASSERT_EQ(h.ui.closingNotices.size(), 1u);
     EXPECT_EQ(h.ui.closingNotices[0].first.rfind("Sem conexão com o banco de dados 127.0.0.1/", 0), 0u);

@@ -17,9 +17,9 @@ using test::ProcessEnded;
 
 TEST(MonitorCycle, RunsTheStepsInOrderAndSleepsAgain) {
     MonitorHarness h(true);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.ui.statusHistory.clear();
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas"}));
     EXPECT_EQ(h.ui.statusHistory.front(), "MONITORANDO");
     EXPECT_TRUE(h.ui.cycleTimer);
@@ -34,11 +34,11 @@ TEST(MonitorCycle, ThePublicationPassWalksTheActiveReportsAndEndsAsleep) {
     db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo, tp_publicacao) values (2, 'Antigo', 'N', 1)");
     db->execute("insert into tab_relatorio (id_relatorio, nm_relatorio, st_ativo, tp_publicacao) values (3, 'Estoque', 'S', 2)");
     db.reset();
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.ui.statusHistory.clear();
     h.clock.sleeps.clear();
 
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
 
     // 3 seconds before each active report and once more at the end of the pass.
     EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(3000)));
@@ -62,7 +62,7 @@ TEST(MonitorCycle, ALostConnectionInAnyStepIsToldOnceAndTheNextCycleAttachesAgai
     };
     for (const auto& [step, error] : cases) {
         MonitorHarness h(true);
-        h.monitor->FormCreate();
+        h.monitor->startUp();
         bool failed = false;
         h.jobs->onStep = [&, failing = step](const std::string& current) {
             if (current == failing && !failed) {
@@ -70,7 +70,7 @@ TEST(MonitorCycle, ALostConnectionInAnyStepIsToldOnceAndTheNextCycleAttachesAgai
                 throw error;
             }
         };
-        h.monitor->Timer1Timer();
+        h.monitor->cycleTimerFired();
         EXPECT_EQ(h.process.endCount, 0) << error.what();
         EXPECT_TRUE(h.ui.cycleTimer);
         EXPECT_TRUE(h.ui.disconnectTimer);
@@ -80,7 +80,7 @@ TEST(MonitorCycle, ALostConnectionInAnyStepIsToldOnceAndTheNextCycleAttachesAgai
         EXPECT_EQ(h.jobs->log.back(), step) << "the cycle ends at the lost connection";
 
         h.jobs->log.clear();
-        h.monitor->Timer1Timer();
+        h.monitor->cycleTimerFired();
         EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas"})) << error.what();
         EXPECT_TRUE(fs::exists(h.erp.lockFile()));
 
@@ -98,7 +98,7 @@ TEST(MonitorCycle, ALostConnectionInAnyStepIsToldOnceAndTheNextCycleAttachesAgai
 // other steps still run, both timers stay on and every minute tries again.
 TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
     MonitorHarness h(true);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     std::string failure = "Não foi possível gravar o arquivo aviso.txt: não há espaço livre no disco";
     int minuteShown = 0;  // the file a reminder run writes carries its time: the same failure, another name
     h.jobs->onStep = [&](const std::string& step) {
@@ -107,7 +107,7 @@ TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
         }
     };
     for (int minute = 0; minute < 3; ++minute) {
-        h.monitor->Timer1Timer();
+        h.monitor->cycleTimerFired();
     }
     EXPECT_EQ(h.jobs->log.size(), 9u) << "every step of every minute ran";
     EXPECT_EQ(h.ui.observationText, failure + " 3");
@@ -117,9 +117,9 @@ TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
     EXPECT_EQ(h.process.endCount, 0);
 
     failure.clear();
-    h.monitor->Timer1Timer();  // room again
+    h.monitor->cycleTimerFired();  // room again
     failure = "Não foi possível gravar o arquivo aviso.txt: não há espaço livre no disco";
-    h.monitor->Timer1Timer();  // and full again: told again
+    h.monitor->cycleTimerFired();  // and full again: told again
 
     h.monitor.reset();
     const auto lines = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "LEMBRETE");
@@ -131,10 +131,10 @@ TEST(MonitorCycle, AFailedStepIsToldOnceAndTheOtherStepsAndMinutesGoOn) {
 
 TEST(MonitorCycle, ADatabaseErrorThatIsNotALostConnectionFailsItsStepOnly) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.erp.connect()->execute("drop table tab_relatorio");
 
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
 
     EXPECT_EQ(h.process.endCount, 0);
     EXPECT_TRUE(h.ui.cycleTimer);
@@ -147,18 +147,18 @@ TEST(MonitorCycle, ADatabaseErrorThatIsNotALostConnectionFailsItsStepOnly) {
 // A tick or click that came during a failing cycle is served after it, as after any other.
 TEST(MonitorCycle, WhatWaitedDuringACycleThatFailedIsServedAfterIt) {
     MonitorHarness h(true);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.ui.selectedId = 7;
     bool first = true;
     h.jobs->onStep = [&](const std::string& step) {
         if (step == "avisos" && first) {
             first = false;
-            h.monitor->btnPublicarClick();
-            h.monitor->BitBtn2Click();
+            h.monitor->publishNowRequested();
+            h.monitor->remindersNowRequested();
             throw std::runtime_error("arquivo de modelo ausente");
         }
     };
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas", "agendar 7", "publicar",
                                                      "avisos"}));
     EXPECT_TRUE(h.ui.cycleTimer);
@@ -167,16 +167,16 @@ TEST(MonitorCycle, WhatWaitedDuringACycleThatFailedIsServedAfterIt) {
 
 TEST(MonitorCycle, ATickDuringARunIsServedAfterItNotInsideIt) {
     MonitorHarness h(true);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.ui.selectedId = 7;
     h.jobs->onStep = [&](const std::string& step) {
         if (step == "publicar" && h.jobs->log.size() == 1) {
-            h.monitor->btnPublicarClick();  // a click handled while the pass lets events run
-            h.monitor->BitBtn2Click();
-            h.monitor->Timer1Timer();
+            h.monitor->publishNowRequested();  // a click handled while the pass lets events run
+            h.monitor->remindersNowRequested();
+            h.monitor->cycleTimerFired();
         }
     };
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
     EXPECT_EQ(h.jobs->log, (std::vector<std::string>{"publicar", "avisos", "pesquisas", "agendar 7", "publicar",
                                                      "avisos", "publicar", "avisos", "pesquisas"}));
     EXPECT_TRUE(h.ui.cycleTimer);

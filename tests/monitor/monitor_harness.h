@@ -20,10 +20,10 @@ namespace velmora::test {
 // Jobs that log what ran and can fail at a chosen step, for the cycle's and the buttons' own behaviour.
 class ScriptedJobs final : public MonitorJobs {
 public:
-    void PublicarRelatorios() override { run("publicar"); }
-    void AgendarPublicacaoImediata(int reportId) override { run("agendar " + std::to_string(reportId)); }
-    void ProcessarAvisosVencimento() override { run("avisos"); }
-    void EnviarPesquisas() override { run("pesquisas"); }
+    void publishDueReports() override { run("publicar"); }
+    void schedulePublicationNow(int reportId) override { run("agendar " + std::to_string(reportId)); }
+    void writeDueReminders() override { run("avisos"); }
+    void uploadSurveys() override { run("pesquisas"); }
 
     std::vector<std::string> log;
     std::function<void(const std::string&)> onStep;

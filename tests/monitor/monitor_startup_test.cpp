@@ -22,7 +22,7 @@ using test::ProcessEnded;
 TEST(MonitorStartup, StartsConnectedAsleepAndHidden) {
     MonitorHarness h;
     h.ui.visible = true;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     EXPECT_TRUE(h.ui.trayIconShown);
     EXPECT_TRUE(std::regex_match(h.ui.versionText, std::regex(R"(Versão: \d\d/\d\d/\d{4} \d\d:\d\d)"))) << h.ui.versionText;
@@ -47,7 +47,7 @@ TEST(MonitorStartup, VersionLabelShowsTheProgramFilesTimeToTheMinute) {
     MonitorHarness h;
     const auto written = fs::file_time_type::clock::now() - std::chrono::hours(24 * 3);
     fs::last_write_time(h.erp.programPath(), written);
-    h.monitor->ExibirVersao();
+    h.monitor->showVersion();
     const DateTime local = localDateTime(std::chrono::file_clock::to_sys(written));
     const auto p = splitDateTime(local);
     char expected[32];
@@ -58,7 +58,7 @@ TEST(MonitorStartup, VersionLabelShowsTheProgramFilesTimeToTheMinute) {
 TEST(MonitorStartup, ASecondStartShowsTheNoticeAndEndsWithoutTouchingTheDatabaseOrTheLock) {
     MonitorHarness h;
     std::ofstream(h.erp.lockFile()) << "lock of the other monitor";
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     ASSERT_EQ(h.ui.genericMessages.size(), 1u);
     EXPECT_EQ(h.ui.genericMessages[0], "O aplicativo " + h.erp.programPath().string() +
@@ -79,7 +79,7 @@ TEST(MonitorStartup, ALockNotRefreshedForFiveMinutesIsTakenOverAndSaidSo) {
     MonitorHarness h;
     std::ofstream(h.erp.lockFile()) << "lock of a monitor that died";
     fs::last_write_time(h.erp.lockFile(), fs::file_time_type::clock::now() - std::chrono::minutes(7));
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     EXPECT_TRUE(h.ui.genericMessages.empty());
     EXPECT_EQ(h.process.quitRequests, 0);
@@ -97,7 +97,7 @@ TEST(MonitorStartup, ALockRefreshedWithinFiveMinutesStillRefusesTheStart) {
     std::ofstream(h.erp.lockFile()) << "lock of the other monitor";
     const auto written = fs::file_time_type::clock::now() - std::chrono::minutes(4);
     fs::last_write_time(h.erp.lockFile(), written);
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     EXPECT_EQ(h.ui.genericMessages.size(), 1u);
     EXPECT_EQ(h.process.quitRequests, 1);
@@ -124,7 +124,7 @@ TEST(MonitorStartup, SettingsThatLeadToNoDataFolderAreToldAndTheStartEndsAsAFail
         const fs::path before = fs::current_path();
         ScratchFolder working;
         fs::current_path(working.path());
-        h.monitor->FormCreate();
+        h.monitor->startUp();
         fs::current_path(before);
 
         ASSERT_EQ(h.ui.messageBoxes.size(), 1u) << c.name;
@@ -144,7 +144,7 @@ TEST(MonitorStartup, SettingsThatLeadToNoDataFolderAreToldAndTheStartEndsAsAFail
 TEST(MonitorStartup, AStartThatCannotAttachOrCheckForUpdatesEndsAsAFailureWithoutItsLock) {
     MonitorHarness h;
     h.erp.writeServerIni("", h.erp.dataFolderText(), "missing.fdb");
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    EXPECT_THROW(h.monitor->startUp(), ProcessEnded);
     ASSERT_EQ(h.ui.closingNotices.size(), 1u);
     EXPECT_EQ(h.ui.closingNotices[0].first.rfind("Sem conexão com o banco de dados " + h.erp.dataFolderText() +
                                                   "missing.fdb: ", 0),
@@ -164,7 +164,7 @@ TEST(MonitorStartup, ALockThatCannotBeWrittenEndsTheStartAsAFailureAndLeavesNoEm
     const fs::path lock = share.lockFile();
     share.disk.fillLeaving(0);
 
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    EXPECT_THROW(h.monitor->startUp(), ProcessEnded);
     ASSERT_EQ(h.ui.closingNotices.size(), 1u);
     EXPECT_NE(h.ui.closingNotices[0].first.find("não há espaço livre no disco"), std::string::npos)
         << h.ui.closingNotices[0].first;
@@ -175,9 +175,9 @@ TEST(MonitorStartup, ALockThatCannotBeWrittenEndsTheStartAsAFailureAndLeavesNoEm
 
 TEST(MonitorStartup, SairClosesRemovesTheLockAndEnds) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     ASSERT_TRUE(fs::exists(h.erp.lockFile()));
-    EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
+    EXPECT_THROW(h.monitor->quitRequested(), ProcessEnded);
     EXPECT_FALSE(fs::exists(h.erp.lockFile()));
     EXPECT_FALSE(h.monitor->connected());
     EXPECT_FALSE(h.ui.cycleTimer);
@@ -192,9 +192,9 @@ TEST(MonitorStartup, AnEndOnAShareTurnedReadOnlySaysThatTheLockStayed) {
     if (share.skipReason()) {
         GTEST_SKIP() << *share.skipReason();
     }
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     share.disk.setReadOnly(true);
-    EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
+    EXPECT_THROW(h.monitor->quitRequested(), ProcessEnded);
     share.disk.setReadOnly(false);
     h.monitor.reset();  // the journal, on the same share, gets its last lines once it can
 
@@ -209,10 +209,10 @@ TEST(MonitorStartup, AnEndOnAShareTurnedReadOnlySaysThatTheLockStayed) {
 
 TEST(MonitorStartup, WindowOpensFromTheMenuAndHidesOnMinimise) {
     MonitorHarness h;
-    h.monitor->FormCreate();
-    h.monitor->pmnuiOpenClick();
+    h.monitor->startUp();
+    h.monitor->openRequested();
     EXPECT_TRUE(h.ui.visible);
-    h.monitor->BitBtn1Click();
+    h.monitor->hideRequested();
     EXPECT_FALSE(h.ui.visible);
     EXPECT_TRUE(h.ui.cycleTimer);
 }

@@ -31,7 +31,7 @@ struct PassFixture : MonitorHarness {
         db->execute("delete from tab_relatorio");
         test::SalesData::addTo(*db);
         fs::create_directories(published);
-        monitor->FormCreate();
+        monitor->startUp();
         clock.set(makeDateTime(2024, 3, 20, 10, 0));
         ui.statusHistory.clear();
     }
@@ -66,7 +66,7 @@ TEST(PublicationPass, ANewReportIsBuiltCopiedAndScheduledForTomorrow) {
     PassFixture f;
     f.addSalesReport(1, "Vendas");
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
 
     EXPECT_TRUE(fs::exists(f.published / "Vendas.xlsx"));
     EXPECT_TRUE(f.wasPublished(1));
@@ -82,12 +82,12 @@ TEST(PublicationPass, AReportIsPublishedOnlyOnceItsTimeHasCome) {
     f.addSalesReport(1, "Vendas");
     f.set(1, "dh_proxima_public = '20.03.2024 10:01:00'");
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
     EXPECT_FALSE(fs::exists(f.published / "Vendas.xlsx"));
     EXPECT_FALSE(f.wasPublished(1));
 
     f.clock.set(makeDateTime(2024, 3, 20, 10, 1, 30));
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
     EXPECT_TRUE(fs::exists(f.published / "Vendas.xlsx"));
     EXPECT_EQ(f.nextPublication(1), "21/03/2024 08:00");
 }
@@ -110,7 +110,7 @@ TEST(PublicationPass, AnIncompleteReportIsToldWhatIsMissingAndNeverPublished) {
         f.addSalesReport(1, "Vendas");
         f.set(1, c.change);
 
-        f.monitor->Timer1Timer();
+        f.monitor->cycleTimerFired();
 
         EXPECT_EQ(f.ui.observationHistory, std::vector<std::string>{c.message}) << c.change;
         EXPECT_FALSE(f.wasPublished(1)) << c.change;
@@ -125,7 +125,7 @@ TEST(PublicationPass, OnlyReportsMarkedActiveWithACapitalSArePublished) {
     f.set(1, "st_ativo = 'N'");
     f.set(2, "st_ativo = 's'");
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
 
     EXPECT_FALSE(f.wasPublished(1));
     EXPECT_FALSE(f.wasPublished(2));
@@ -140,7 +140,7 @@ TEST(PublicationPass, AReportWithoutColumnsIsReportedAndStaysDue) {
     fs::create_directories(f.erp.programFolder() / "Excel");
     std::ofstream(f.erp.programFolder() / "Excel" / "Sem Colunas.xlsx") << "old";
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
 
     ASSERT_EQ(f.ui.observationHistory.size(), 1u);
     EXPECT_NE(f.ui.observationHistory[0].find("Sem Colunas"), std::string::npos);
@@ -159,7 +159,7 @@ TEST(PublicationPass, AReportNameThatIsNoWindowsFileNameFailsWithItsNameAndWrite
                            "\" não pode ser usado como nome do arquivo da planilha.");
     }
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
 
     EXPECT_EQ(f.ui.observationHistory, messages);
     for (int id = 1; id <= 3; ++id) {
@@ -175,7 +175,7 @@ TEST(PublicationPass, ThePriceListGoesOutBesideTheSalesReports) {
     f.addSalesReport(2, "Tabela de Preços");
     f.set(2, "id_tp_relatorio = 2, qt_meses_publicacao = null");
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
 
     EXPECT_TRUE(f.ui.observationHistory.empty()) << f.ui.observationHistory.front();
     EXPECT_TRUE(fs::exists(f.published / "Tabela de Preços.xlsx"));
@@ -189,10 +189,10 @@ TEST(PublicationPass, PublicarAgoraPublishesTheSelectedReportWithTheOthersThatAr
     f.set(1, "dh_proxima_public = '01.01.2099 08:00:00'");
     f.set(2, "dh_proxima_public = '01.03.2024 08:00:00'");
     f.clock.set(makeDateTime(2099, 1, 1));  // the server's clock is today's; the workstation's is ahead of it
-    f.monitor->FormShow();
+    f.monitor->windowShown();
     f.ui.selectedId = 1;
 
-    f.monitor->btnPublicarClick();
+    f.monitor->publishNowRequested();
 
     EXPECT_TRUE(fs::exists(f.published / "Agendado.xlsx"));
     EXPECT_TRUE(fs::exists(f.published / "Vencido.xlsx"));
@@ -211,7 +211,7 @@ TEST(PublicationPass, EveryAttemptIsJournaledAndTheGridShowsItsOutcome) {
     f.set(2, "tp_publicacao = 2, ds_servidor_ftp = '127.0.0.1', no_porta_ftp = " + std::to_string(server.port()) +
                  ", ds_usuario_ftp = 'velmora', ds_senha_ftp = 'senha-errada', ds_pasta_ftp = 'publico'");
 
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
     f.monitor->journal().flush();
 
     const auto lines = test::journalLines(f.journalFile(), "PUBLICACAO");
@@ -227,7 +227,7 @@ TEST(PublicationPass, EveryAttemptIsJournaledAndTheGridShowsItsOutcome) {
     EXPECT_NE(lines[1].detail.find("530"), std::string::npos) << "the server's own reason: " << lines[1].detail;
     EXPECT_EQ(test::readBytes(f.journalFile()).find("senha-errada"), std::string::npos);
 
-    f.monitor->FormShow();
+    f.monitor->windowShown();
     ASSERT_EQ(f.ui.reports.size(), 2u);
     EXPECT_EQ(f.ui.reports[0].lastOutcome, "OK");
     EXPECT_EQ(f.ui.reports[1].lastOutcome.rfind("Falhou: ", 0), 0u) << f.ui.reports[1].lastOutcome;
@@ -258,7 +258,7 @@ TEST(PublicationPass, ThreeFailedPassesInARowWriteOneFailureNotice) {
         };
 
         for (int pass = 1; pass <= 4; ++pass) {
-            f.monitor->Timer1Timer();
+            f.monitor->cycleTimerFired();
             f.clock.advance(std::chrono::minutes(1));
             EXPECT_EQ(notices().size(), configured && pass >= 3 ? 1u : 0u) << "pass " << pass;
         }
@@ -273,11 +273,11 @@ TEST(PublicationPass, ThreeFailedPassesInARowWriteOneFailureNotice) {
 
         // Published again, the report starts over: three more failures make a second notice.
         f.set(1, "ds_pasta_salvar = " + quotedSql(f.published.string() + "/") + ", dh_proxima_public = null");
-        f.monitor->Timer1Timer();
+        f.monitor->cycleTimerFired();
         f.set(1, "ds_pasta_salvar = '/nao/existe/'");
         for (int pass = 1; pass <= 3; ++pass) {
             f.clock.advance(std::chrono::minutes(1));
-            f.monitor->Timer1Timer();
+            f.monitor->cycleTimerFired();
         }
         EXPECT_EQ(notices().size(), 2u);
     }
@@ -295,7 +295,7 @@ TEST(PublicationPass, WithoutAnEmailFolderTheFailureNoticeIsOnlyJournaled) {
     f.set(1, "ds_pasta_salvar = '/nao/existe/'");
 
     for (int pass = 1; pass <= 3; ++pass) {
-        f.monitor->Timer1Timer();
+        f.monitor->cycleTimerFired();
     }
     f.monitor->journal().flush();
 
@@ -310,7 +310,7 @@ TEST(PublicationPass, WithoutAnEmailFolderTheFailureNoticeIsOnlyJournaled) {
 TEST(PublicationPass, AJournalThatCannotBeWrittenForMinutesIsToldOnceAndTheCyclesGoOn) {
     MonitorHarness h;
     fs::create_directory(h.erp.dataFolder() / "velmoraMonitorPublicacao.log");  // a folder where the file should be
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.monitor->journal().flush();
     const auto told = [&h] {
         return std::count_if(h.ui.observationHistory.begin(), h.ui.observationHistory.end(),
@@ -319,7 +319,7 @@ TEST(PublicationPass, AJournalThatCannotBeWrittenForMinutesIsToldOnceAndTheCycle
 
     for (int minute = 1; minute <= 8; ++minute) {
         h.clock.advance(std::chrono::minutes(1));
-        h.monitor->Timer1Timer();
+        h.monitor->cycleTimerFired();
         h.monitor->journal().flush();
         if (minute < 5) {
             EXPECT_EQ(told(), 0) << "a failure of a few minutes is not told, minute " << minute;
@@ -341,7 +341,7 @@ TEST(PublicationPass, AFullDiskPublishesNothingAndTheReportsGoOutOnceThereIsRoom
     f.addSalesReport(1, "Vendas");
     f.addSalesReport(2, "Tabela de Preços");
     f.set(2, "id_tp_relatorio = 2, qt_meses_publicacao = null");
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
     const std::string sales = test::readBytes(f.published / "Vendas.xlsx");
     const std::string prices = test::readBytes(f.published / "Tabela de Preços.xlsx");
 
@@ -350,7 +350,7 @@ TEST(PublicationPass, AFullDiskPublishesNothingAndTheReportsGoOutOnceThereIsRoom
         f.set(1, "dh_proxima_public = '20.03.2024 09:00:00'");
         f.set(2, "dh_proxima_public = '20.03.2024 09:00:00'");
         disk.fillLeaving(free);
-        f.monitor->Timer1Timer();
+        f.monitor->cycleTimerFired();
         f.monitor->journal().flush();
 
         // The same failure again is not journaled again.
@@ -370,7 +370,7 @@ TEST(PublicationPass, AFullDiskPublishesNothingAndTheReportsGoOutOnceThereIsRoom
     }
 
     disk.removeFiller();
-    f.monitor->Timer1Timer();
+    f.monitor->cycleTimerFired();
     EXPECT_EQ(f.nextPublication(1), "21/03/2024 08:00");
     EXPECT_EQ(f.nextPublication(2), "21/03/2024 08:00");
     EXPECT_EQ(test::readWorkbook(f.published / "Tabela de Preços.xlsx").cells.empty(), false);

@@ -21,10 +21,10 @@ TEST(PublicationSchedule, StartDateCountsThirtyDaysAMonthFromTheSixteenth) {
         {0, day(2026, 12, 1)}, {1, day(2026, 11, 1)}, {12, day(2025, 12, 1)}, {24, day(2024, 12, 1)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(dataInicialPublicacao(day(2026, 12, 8), c.months), c.expected) << c.months;
+        EXPECT_EQ(publicationStartDate(day(2026, 12, 8), c.months), c.expected) << c.months;
     }
     // A month counted as 30 days: far enough back, the start is one month later than the calendar says.
-    EXPECT_EQ(dataInicialPublicacao(day(2026, 12, 8), 34), day(2024, 3, 1));
+    EXPECT_EQ(publicationStartDate(day(2026, 12, 8), 34), day(2024, 3, 1));
 }
 
 TEST(PublicationSchedule, NextTimeOfDailyAndIntervalReports) {
@@ -48,7 +48,7 @@ TEST(PublicationSchedule, NextTimeOfDailyAndIntervalReports) {
         FakeClock clock(*parseDateTime(c.now));
         clock.advance(milliseconds(250));  // fractions of a second never reach the schedule
 
-        GravarProximaPublicacao(7, CalcularProximaPublicacao(c.schedule, clock), *db, clock);
+        storeNextPublication(7, nextPublicationTime(c.schedule, clock), *db, clock);
 
         const ResultSet row = db->query("select dh_proxima_public, dh_ultima_public from tab_relatorio");
         EXPECT_EQ(formatDateTime(row.field(0, 0).asDateTime(), "dd/mm/yyyy hh:mm:ss"), c.expected) << c.now;
@@ -59,7 +59,7 @@ TEST(PublicationSchedule, NextTimeOfDailyAndIntervalReports) {
 TEST(PublicationSchedule, ADailyTimeThatIsNoTimeFailsWithItsText) {
     FakeClock clock;
     try {
-        CalcularProximaPublicacao({1, "8h", 0}, clock);
+        nextPublicationTime({1, "8h", 0}, clock);
         FAIL();
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("8h"), std::string::npos);

@@ -51,7 +51,7 @@ struct Schedule {
 class PublishingTargetsTest : public ::testing::Test {
 protected:
     PublishingTargetsTest() {
-        h.monitor->FormCreate();
+        h.monitor->startUp();
         h.ui.statusHistory.clear();
         h.clock.sleeps.clear();
         h.monitor->database().execute("delete from tab_relatorio");
@@ -114,7 +114,7 @@ TEST_F(PublishingTargetsTest, AVerifiedUploadReplacesTheRemoteCopyAndReschedules
     putWorkbook("Vendas São Paulo", content);
     insertFtpReport("Vendas São Paulo", server.host(), server.port(), "/Relatórios Mensais");
 
-    const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+    const PublicationResult result = targets.uploadWorkbookToFtp(1);
 
     EXPECT_TRUE(result.ok) << result.error;
     EXPECT_EQ(readBytes(remoteFolder / "Vendas São Paulo.xlsx"), content);
@@ -151,7 +151,7 @@ TEST_F(PublishingTargetsTest, TheNewWorkbookTakesTheReportsNameOnlyWhenComplete)
         putWorkbook("Vendas", content);
         insertFtpReport("Vendas", server.host(), server.port(), "publico");
 
-        const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+        const PublicationResult result = targets.uploadWorkbookToFtp(1);
 
         EXPECT_TRUE(result.ok) << result.error;
         EXPECT_EQ(readBytes(server.root() / "publico" / "Vendas.xlsx"), content);
@@ -183,7 +183,7 @@ TEST_F(PublishingTargetsTest, WhileTheUploadRunsTheReportsNameHoldsThePreviousWo
     });
 
     const auto start = std::chrono::steady_clock::now();
-    const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+    const PublicationResult result = targets.uploadWorkbookToFtp(1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "hang guard only";
 
     EXPECT_EQ(seenMidUpload, std::optional<std::string>("the previous workbook"));
@@ -239,7 +239,7 @@ TEST_F(PublishingTargetsTest, FailedUploadsAreReportedAndLeaveTheReportDue) {
         insertFtpReport("Vendas", server.host(), c.serverGone ? refusing->port() : server.port(), c.folder);
         h.ui.observationText.clear();
 
-        const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+        const PublicationResult result = targets.uploadWorkbookToFtp(1);
 
         EXPECT_NE(h.ui.observationText.find(c.expected), std::string::npos) << h.ui.observationText;
         EXPECT_EQ(h.ui.observationText.find(kPassword), std::string::npos) << h.ui.observationText;
@@ -280,7 +280,7 @@ TEST_F(PublishingTargetsTest, SecureSchemesDeliverTheWorkbookAndADeadServerLeave
         putWorkbook("Vendas", content);
         insertFtpReport("Vendas", server.address(), server.port(), "publico");
 
-        const PublicationResult result = targets.EnviarPlanilhaFTP(1);
+        const PublicationResult result = targets.uploadWorkbookToFtp(1);
 
         EXPECT_EQ(result.target, std::string(schemeName(c.scheme)) + "://127.0.0.1:" +
                                      std::to_string(server.port()) + "/publico");
@@ -314,10 +314,10 @@ TEST_F(PublishingTargetsTest, AMissingWorkbookIsReportedNotSkipped) {
         h.monitor->database().execute("delete from tab_relatorio");
         if (ftp) {
             insertFtpReport("Sem Planilha", server.host(), server.port(), "");
-            targets.EnviarPlanilhaFTP(1);
+            targets.uploadWorkbookToFtp(1);
         } else {
             insertFolderReport("Sem Planilha", target.path().string() + "/");
-            targets.SalvarPlanilhaPasta(1);
+            targets.saveWorkbookToFolder(1);
         }
     };
     for (const bool ftp : {true, false}) {
@@ -341,7 +341,7 @@ TEST_F(PublishingTargetsTest, AFolderCopyReplacesTheOldOneAndReschedules) {
     writeBytes(target / "Vendas.xlsx", "an older copy");
     insertFolderReport("Vendas", target.path().string() + "/");
 
-    targets.SalvarPlanilhaPasta(1);
+    targets.saveWorkbookToFolder(1);
 
     EXPECT_EQ(readBytes(target / "Vendas.xlsx"), content);
     EXPECT_EQ(namesIn(target.path()).size(), 1u);
@@ -354,7 +354,7 @@ TEST_F(PublishingTargetsTest, AFolderWithoutTrailingSeparatorJoinsItsLastNameToT
     putWorkbook("Vendas", "workbook");
     insertFolderReport("Vendas", (parent / "Publicadas").string());
 
-    targets.SalvarPlanilhaPasta(1);
+    targets.saveWorkbookToFolder(1);
 
     EXPECT_EQ(readBytes(parent / "PublicadasVendas.xlsx"), "workbook");
     EXPECT_TRUE(fs::is_empty(parent / "Publicadas"));
@@ -370,7 +370,7 @@ TEST_F(PublishingTargetsTest, AFolderCopyThatFailsIsAnErrorAndNotRescheduled) {
         h.monitor->database().execute("delete from tab_relatorio");
         insertFolderReport("Vendas", folder.string() + "/");
         try {
-            targets.SalvarPlanilhaPasta(1);
+            targets.saveWorkbookToFolder(1);
             ADD_FAILURE() << "no error";
         } catch (const std::runtime_error& error) {
             EXPECT_NE(std::string(error.what()).find(folder.string() + "/Vendas.xlsx"), std::string::npos)
@@ -381,12 +381,12 @@ TEST_F(PublishingTargetsTest, AFolderCopyThatFailsIsAnErrorAndNotRescheduled) {
     EXPECT_EQ(namesIn(parent.path()).size(), 1u);
 }
 
-TEST(ObterTamanhoArquivo, GivesTheSizeOrTheOpenError) {
+TEST(measureFileSize, GivesTheSizeOrTheOpenError) {
     ScratchFolder folder;
     writeBytes(folder / "a.xlsx", std::string(1234, 'x'));
-    EXPECT_EQ(ObterTamanhoArquivo(folder / "a.xlsx"), 1234);
+    EXPECT_EQ(measureFileSize(folder / "a.xlsx"), 1234);
     try {
-        ObterTamanhoArquivo(folder / "b.xlsx");
+        measureFileSize(folder / "b.xlsx");
         FAIL() << "no error";
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("b.xlsx"), std::string::npos) << error.what();

@@ -48,10 +48,10 @@ struct ReminderMonitor {
 TEST(ReminderCycle, TheCycleWritesTheDaysRemindersAfterThePublicationPass) {
     ReminderMonitor m;
     ReminderData::writeTemplate(m.emailFolder, "<documento_financeiro>");
-    m.h.monitor->FormCreate();
+    m.h.monitor->startUp();
     m.h.ui.statusHistory.clear();
 
-    m.h.monitor->Timer1Timer();
+    m.h.monitor->cycleTimerFired();
 
     EXPECT_EQ(m.controlFiles().size(), 1u);
     EXPECT_TRUE(m.marked(41));
@@ -64,7 +64,7 @@ TEST(ReminderCycle, TheCycleWritesTheDaysRemindersAfterThePublicationPass) {
     EXPECT_TRUE(m.h.ui.cycleTimer);
 
     // The day's run is journaled once; the cycles after it, with nothing due, add nothing.
-    m.h.monitor->Timer1Timer();
+    m.h.monitor->cycleTimerFired();
     m.h.monitor->journal().flush();
     const auto lines = test::journalLines(m.h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "LEMBRETE");
     ASSERT_EQ(lines.size(), 1u);
@@ -74,14 +74,14 @@ TEST(ReminderCycle, TheCycleWritesTheDaysRemindersAfterThePublicationPass) {
 TEST(ReminderCycle, ForcarEmailRunsTheDaysRunOnceAndKeepsTheTimerOn) {
     ReminderMonitor m;
     ReminderData::writeTemplate(m.emailFolder, "<documento_financeiro>");
-    m.h.monitor->FormCreate();
+    m.h.monitor->startUp();
 
-    m.h.monitor->BitBtn2Click();
+    m.h.monitor->remindersNowRequested();
     EXPECT_EQ(m.controlFiles().size(), 1u);
     EXPECT_TRUE(m.h.ui.cycleTimer);
 
     ReminderDocument{.id = 42}.addTo(*m.h.erp.connect());
-    m.h.monitor->BitBtn2Click();
+    m.h.monitor->remindersNowRequested();
     EXPECT_EQ(m.controlFiles().size(), 1u) << "the day's run is done; forcing does not bypass that";
     EXPECT_FALSE(m.marked(42));
     EXPECT_EQ(m.h.ui.statusWord, "MONITORANDO");
@@ -90,16 +90,16 @@ TEST(ReminderCycle, ForcarEmailRunsTheDaysRunOnceAndKeepsTheTimerOn) {
 
 TEST(ReminderCycle, AMissingTemplateReachesTheCycleAndTheButton) {
     ReminderMonitor m;
-    m.h.monitor->FormCreate();
+    m.h.monitor->startUp();
 
-    m.h.monitor->Timer1Timer();
+    m.h.monitor->cycleTimerFired();
     EXPECT_NE(m.h.ui.observationText.find("Email Aviso.txt"), std::string::npos) << m.h.ui.observationText;
     EXPECT_TRUE(m.h.ui.cycleTimer) << "the next minute tries again";
     EXPECT_TRUE(m.h.ui.disconnectTimer);
     EXPECT_FALSE(m.marked(41));
     EXPECT_EQ(m.h.process.endCount, 0);
 
-    m.h.monitor->BitBtn2Click();
+    m.h.monitor->remindersNowRequested();
     ASSERT_EQ(m.h.ui.messageBoxes.size(), 1u);
     EXPECT_NE(m.h.ui.messageBoxes[0].text.find("Email Aviso.txt"), std::string::npos);
     EXPECT_TRUE(m.h.ui.cycleTimer);

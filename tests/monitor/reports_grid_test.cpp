@@ -8,7 +8,7 @@ namespace velmora {
 namespace {
 
 TEST(ReportsGrid, StatementIsAssembledWithQuotedTexts) {
-    EXPECT_EQ(instrucaoGrade(),
+    EXPECT_EQ(gridStatement(),
               " select ID_RELATORIO, NM_RELATORIO, (case TP_PUBLICACAO when 1 then 'Salvar na Pasta' else 'Enviar por "
               "FTP' end) as DS_PUBLICACAO, DH_ULTIMA_PUBLIC, DH_PROXIMA_PUBLIC, TP_PUBLICACAO from tab_relatorio where "
               "st_ativo = 'S' order by NM_RELATORIO");
@@ -30,7 +30,7 @@ TEST(ReportsGrid, ListsActiveReportsByNameWithTheirScheduleFormatted) {
         db->execute(insert);
     }
 
-    const std::vector<ReportRow> rows = lerLinhasGrade(*db);
+    const std::vector<ReportRow> rows = readGridRows(*db);
     const std::vector<ReportRow> expected = {
         {5, "Atacado", "Enviar por FTP", "", "", 0, ""},
         {2, "Comissões", "Enviar por FTP", "", "", 2, ""},
@@ -43,7 +43,7 @@ TEST(ReportsGrid, NoActiveReportGivesNoRows) {
     test::ErpInstallation erp;
     auto db = erp.connect();
     db->execute("update tab_relatorio set st_ativo = 'N'");
-    EXPECT_TRUE(lerLinhasGrade(*db).empty());
+    EXPECT_TRUE(readGridRows(*db).empty());
 }
 
 }  // namespace

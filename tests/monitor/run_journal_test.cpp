@@ -37,7 +37,7 @@ using namespace std::chrono_literals;
 const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
 const std::string kFailurePrefix = "Não foi possível gravar o diário de execução ";
 
-// The line that record({JournalKind::Mensagem, "monitor", true, detail}) writes at that time.
+// The line that record({JournalKind::Message, "monitor", true, detail}) writes at that time.
 std::string messageLine(const std::string& detail, const std::string& time = "2026-12-10 09:30:00") {
     return time + "\tMENSAGEM\tmonitor\tOK\t" + detail + "\r\n";
 }
@@ -60,22 +60,22 @@ TEST(RunJournal, EachEntryIsOneWindows1252LineWithCrLfAndFieldsThatCannotBreakIt
     };
     const Case cases[] = {
         {makeDateTime(2026, 3, 7, 8, 5, 9),
-         {JournalKind::Inicio, "/erp/velmoraMonitorPublicacao", true, "versão 2.1"},
+         {JournalKind::Start, "/erp/velmoraMonitorPublicacao", true, "versão 2.1"},
          "2026-03-07 08:05:09\tINICIO\t/erp/velmoraMonitorPublicacao\tOK\tvers\xE3o 2.1\r\n"},
         {makeDateTime(2026, 12, 31, 23, 59, 59, 999),
-         {JournalKind::Publicacao, "Relatório de Vendas", false, "tempo\tesgotado\r\nno servidor\n"},
+         {JournalKind::Publication, "Relatório de Vendas", false, "tempo\tesgotado\r\nno servidor\n"},
          "2026-12-31 23:59:59\tPUBLICACAO\tRelat\xF3rio de Vendas\tFALHA\ttempo esgotado  no servidor \r\n"},
         {makeDateTime(2027, 1, 1),
-         {JournalKind::Lembrete, "cliente@exemplo.com.br", true, ""},
+         {JournalKind::Reminder, "cliente@exemplo.com.br", true, ""},
          "2027-01-01 00:00:00\tLEMBRETE\tcliente@exemplo.com.br\tOK\t\r\n"},
         {makeDateTime(2027, 1, 1, 0, 0, 1),
-         {JournalKind::Pesquisa, "pesquisa\r2026.csv", true, "enviado ✓"},
+         {JournalKind::Survey, "pesquisa\r2026.csv", true, "enviado ✓"},
          "2027-01-01 00:00:01\tPESQUISA\tpesquisa 2026.csv\tOK\tenviado ?\r\n"},
         {makeDateTime(2027, 1, 1, 0, 0, 1),
-         {JournalKind::Mensagem, "Atenção", false, "€ 1.234,56"},
+         {JournalKind::Message, "Atenção", false, "€ 1.234,56"},
          "2027-01-01 00:00:01\tMENSAGEM\tAten\xE7\xE3o\tFALHA\t\x80 1.234,56\r\n"},
         {makeDateTime(2027, 1, 1, 0, 0, 2),
-         {JournalKind::Fim, "/erp/velmoraMonitorPublicacao", true, "encerrado pelo usuário"},
+         {JournalKind::End, "/erp/velmoraMonitorPublicacao", true, "encerrado pelo usuário"},
          "2027-01-01 00:00:02\tFIM\t/erp/velmoraMonitorPublicacao\tOK\tencerrado pelo usu\xE1rio\r\n"},
     };
     ScratchFolder folder;
@@ -102,16 +102,16 @@ TEST(RunJournal, LinesWaitForOpenAndAreAppendedToWhatTheFileHolds) {
     test::FakeClock clock;
     {
         RunJournal journal(clock);
-        journal.record({JournalKind::Mensagem, "monitor", true, "antes de abrir"});
+        journal.record({JournalKind::Message, "monitor", true, "antes de abrir"});
         journal.flush();  // nowhere to write yet: returns at once
         EXPECT_EQ(test::readBytes(file), yesterday);
 
         journal.open(file);
-        journal.record({JournalKind::Mensagem, "monitor", true, "depois de abrir"});
+        journal.record({JournalKind::Message, "monitor", true, "depois de abrir"});
         journal.flush();
         EXPECT_EQ(test::readBytes(file), yesterday + messageLine("antes de abrir") + messageLine("depois de abrir"));
 
-        journal.record({JournalKind::Mensagem, "monitor", true, "na saída"});
+        journal.record({JournalKind::Message, "monitor", true, "na saída"});
     }
     EXPECT_EQ(test::readBytes(file),
               yesterday + messageLine("antes de abrir") + messageLine("depois de abrir") +
@@ -151,7 +151,7 @@ TEST(RunJournal, AtTheLimitOlderFilesTakeWholeLinesAndOnlyTheOldestAreDropped) {
             for (int number = 1; number <= c.lines; ++number) {
                 const std::string detail = "linha " + std::string(number < 10 ? "0" : "") + std::to_string(number);
                 lines.push_back("2026-12-10 09:30:00\tPUBLICACAO\tVendas\tOK\t" + detail + "\r\n");
-                journal.record({JournalKind::Publicacao, "Vendas", true, detail});
+                journal.record({JournalKind::Publication, "Vendas", true, detail});
                 if (c.flushEachLine) {
                     journal.flush();
                 }
@@ -187,12 +187,12 @@ std::string failUntilGivenUp(RunJournal& journal, test::FakeClock& clock) {
     const DateTime start = clock.now();
     for (const auto minute : {0min, 2min, 4min}) {
         clock.set(start + minute);
-        journal.record({JournalKind::Mensagem, "monitor", false, "durante a falha"});
+        journal.record({JournalKind::Message, "monitor", false, "durante a falha"});
         journal.flush();
         EXPECT_FALSE(journal.takeFailure().has_value()) << "not given up at minute " << minute.count();
     }
     clock.set(start + 5min);
-    journal.record({JournalKind::Mensagem, "monitor", false, "durante a falha"});
+    journal.record({JournalKind::Message, "monitor", false, "durante a falha"});
     journal.flush();
     return journal.takeFailure().value_or("");
 }
@@ -253,7 +253,7 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
             EXPECT_EQ(failure, start + c.reason);
         }
         for (const auto* detail : {"depois 1", "depois 2", "depois 3", "depois 4"}) {
-            journal.record({JournalKind::Mensagem, "monitor", true, detail});
+            journal.record({JournalKind::Message, "monitor", true, detail});
             journal.flush();
         }
         EXPECT_FALSE(journal.takeFailure().has_value()) << "told once";
@@ -262,7 +262,7 @@ TEST(RunJournal, AFileThatKeepsFailingForMinutesIsToldOnceAndWrittenAgainWhenItC
         }
 
         c.unblock(file);
-        journal.record({JournalKind::Mensagem, "monitor", true, "de volta"});
+        journal.record({JournalKind::Message, "monitor", true, "de volta"});
         journal.flush();
         EXPECT_EQ(test::readBytes(file), messageLine("depois 3", kLater) + messageLine("depois 4", kLater) +
                                              messageLine("de volta", kLater))
@@ -280,7 +280,7 @@ TEST(RunJournal, AJournalThatRecordsNothingNewTriesAgainByItself) {
     test::FakeClock clock;
     RunJournal journal(clock, JournalLimits{.retryInterval = 20ms});
     journal.open(file);
-    journal.record({JournalKind::Publicacao, "Vendas", true, "planilha gravada"});
+    journal.record({JournalKind::Publication, "Vendas", true, "planilha gravada"});
     journal.flush();  // the first attempt has failed
 
     fs::remove(file);
@@ -301,7 +301,7 @@ TEST(RunJournal, ALastLineLeftWithoutItsEndIsEndedBeforeTheNextOne) {
     test::FakeClock clock;
     RunJournal journal(clock);
     journal.open(file);
-    journal.record({JournalKind::Inicio, "monitor", true, "1.0"});
+    journal.record({JournalKind::Start, "monitor", true, "1.0"});
     journal.flush();
     EXPECT_EQ(test::readBytes(file), cut + "\r\n2026-12-10 09:30:00\tINICIO\tmonitor\tOK\t1.0\r\n");
 }
@@ -355,14 +355,14 @@ TEST(RunJournal, ADiskFillingUpMidBatchLeavesOnlyWholeLinesAndTheRestFollowsOnce
     test::FakeClock clock;
     RunJournal journal(clock);
     journal.open(file);
-    journal.record({JournalKind::Publicacao, "Vendas", true, detail(0)});
+    journal.record({JournalKind::Publication, "Vendas", true, detail(0)});
     journal.flush();
     fillUp(disk / "enchimento");
 
     // Far more than the room left in the journal's last page.
     std::string all = line(0);
     for (int number = 1; number <= 40; ++number) {
-        journal.record({JournalKind::Publicacao, "Vendas", true, detail(number)});
+        journal.record({JournalKind::Publication, "Vendas", true, detail(number)});
         all += line(number);
     }
     journal.flush();
@@ -393,11 +393,11 @@ TEST(RunJournal, LinesRecordedWhileAnotherProgramHoldsTheFileArriveWhenItLetsGo)
         const FileDescriptor held(descriptor);  // a spreadsheet program that shares it with nobody
         ASSERT_FALSE(FileDescriptor(platform::openFile(file, platform::OpenMode::Append)).valid())
             << "the test needs the file held";
-        journal.record({JournalKind::Mensagem, "monitor", true, "primeira"});
-        journal.record({JournalKind::Mensagem, "monitor", true, "segunda"});
+        journal.record({JournalKind::Message, "monitor", true, "primeira"});
+        journal.record({JournalKind::Message, "monitor", true, "segunda"});
         journal.flush();
     }
-    journal.record({JournalKind::Mensagem, "monitor", true, "terceira"});
+    journal.record({JournalKind::Message, "monitor", true, "terceira"});
     journal.flush();
     EXPECT_EQ(test::readBytes(file),
               yesterday + messageLine("primeira") + messageLine("segunda") + messageLine("terceira"));
@@ -446,13 +446,13 @@ TEST(RunJournal, WhatTheJournalWritesReadsBackAcrossItsOlderFiles) {
     {
         RunJournal journal(clock, limits);
         journal.open(file);
-        journal.record({JournalKind::Publicacao, "Estoque", false, "sem conexão\tcom o servidor"});
+        journal.record({JournalKind::Publication, "Estoque", false, "sem conexão\tcom o servidor"});
         clock.advance(1min);
-        journal.record({JournalKind::Publicacao, "Relatório de Vendas", false, "tempo esgotado"});
+        journal.record({JournalKind::Publication, "Relatório de Vendas", false, "tempo esgotado"});
         clock.advance(1min);
-        journal.record({JournalKind::Publicacao, "Relatório de Vendas", true, "planilha gravada"});
+        journal.record({JournalKind::Publication, "Relatório de Vendas", true, "planilha gravada"});
         clock.advance(1min);
-        journal.record({JournalKind::Mensagem, "Relatório de Vendas", false, "não é uma publicação"});
+        journal.record({JournalKind::Message, "Relatório de Vendas", false, "não é uma publicação"});
     }
     ASSERT_TRUE(fs::exists(olderJournalFile(file, 3))) << "the test needs older files";
     EXPECT_EQ(described(readLastPublications(file, limits.keptFiles)),

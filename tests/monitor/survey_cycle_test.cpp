@@ -31,10 +31,10 @@ TEST(SurveyCycle, TheLastStepOfTheCycleUploadsTheSurveysToTheConfiguredAccount) 
     std::ofstream(queue / "PQS_2.txt", std::ios::binary) << std::string(500, 'x');
     h.monitor->setSurveyAccount(
         SurveyAccount{server.host(), server.port(), server.options().user, server.options().password});
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     h.ui.statusHistory.clear();
 
-    h.monitor->Timer1Timer();
+    h.monitor->cycleTimerFired();
 
     EXPECT_TRUE(fs::exists(server.root() / "PESQUISA_VELMORA" / "PQS_1.txt"));
     EXPECT_FALSE(fs::exists(queue / "PQS_1.txt"));

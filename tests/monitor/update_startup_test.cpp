@@ -26,7 +26,7 @@ bool hasParameterColumn(const test::ErpInstallation& erp, const std::string& col
 
 TEST(UpdateAtStartUp, ACurrentProgramUpgradesTheParameterTableAndRunsOn) {
     MonitorHarness h;
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     EXPECT_TRUE(hasParameterColumn(h.erp, "SCRIPT_RODADO"));
     EXPECT_TRUE(hasParameterColumn(h.erp, "VERSAO_ERP"));
@@ -40,7 +40,7 @@ TEST(UpdateAtStartUp, HalfPresentVersionColumnsStopStartUpWithTheDatabaseError) 
     for (const char* present : {"versao_erp varchar(30)", "script_rodado integer"}) {
         MonitorHarness h;
         h.erp.connect()->execute(std::string("alter table tab_parametro add ") + present);
-        EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+        EXPECT_THROW(h.monitor->startUp(), ProcessEnded);
 
         ASSERT_EQ(h.ui.closingNotices.size(), 1u) << present;
         EXPECT_FALSE(h.ui.closingNotices[0].first.empty());
@@ -55,7 +55,7 @@ TEST(UpdateAtStartUp, ADifferingProgramCopyHandsOverAndEndsTheProcess) {
     const fs::path update = test::updateFolderOf(h.erp);
     fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
 
-    EXPECT_THROW(h.monitor->FormCreate(), ProcessEnded);
+    EXPECT_THROW(h.monitor->startUp(), ProcessEnded);
 
     EXPECT_EQ(h.process.endCount, 1);
     ASSERT_EQ(h.ui.genericMessages.size(), 1u);
@@ -84,7 +84,7 @@ TEST(UpdateAtStartUp, AnUpdaterThatCannotStartIsToldAndStartUpGoesOn) {
     fs::permissions(update / "velmoraAtualizador.exe", fs::perms::owner_read | fs::perms::owner_write,
                     fs::perm_options::replace);
 
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     EXPECT_EQ(h.process.endCount, 0);
     EXPECT_EQ(h.process.quitRequests, 0);
@@ -98,7 +98,7 @@ TEST(UpdateAtStartUp, AnUpdaterThatCannotStartIsToldAndStartUpGoesOn) {
     EXPECT_EQ(h.ui.statusWord, "DORMINDO");
     EXPECT_TRUE(fs::exists(h.erp.lockFile()));
 
-    EXPECT_THROW(h.monitor->Sair1Click(), ProcessEnded);
+    EXPECT_THROW(h.monitor->quitRequested(), ProcessEnded);
     const auto messages = test::journalLines(h.erp.dataFolder() / "velmoraMonitorPublicacao.log", "MENSAGEM");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().detail, told);
@@ -114,7 +114,7 @@ TEST(UpdateAtStartUp, ARefusedSecondStartNeitherUpdatesNorTouchesTheRunningMonit
     const fs::path update = test::updateFolderOf(h.erp);
     fs::last_write_time(update / "velmoraMonitorPublicacao", fs::last_write_time(h.erp.programPath()) + 1h);
 
-    h.monitor->FormCreate();
+    h.monitor->startUp();
     EXPECT_EQ(h.process.quitRequests, 1);
     EXPECT_TRUE(h.ui.closingNotices.empty());
     EXPECT_FALSE(h.monitor->connected()) << "no attachment for a start that is refused";
@@ -130,7 +130,7 @@ TEST(UpdateAtStartUp, ARefusedSecondStartNeitherUpdatesNorTouchesTheRunningMonit
 TEST(UpdateAtStartUp, AMissingUpdaterTellsAndEndsTheProgramOnceStartUpHasFinished) {
     MonitorHarness h;
     fs::remove(test::updateFolderOf(h.erp) / "velmoraAtualizador.exe");
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].title, "Aviso do Sistema");
@@ -146,7 +146,7 @@ TEST(UpdateAtStartUp, TheDebugMarkerSkipsTheCheckAndTheUpgrade) {
     MonitorHarness h;
     fs::remove_all(test::updateFolderOf(h.erp));
     std::ofstream(h.erp.programFolder() / "DebugarDelphi.tmp") << "";
-    h.monitor->FormCreate();
+    h.monitor->startUp();
 
     ASSERT_EQ(h.ui.messageBoxes.size(), 1u);
     EXPECT_EQ(h.ui.messageBoxes[0].icon, MessageIcon::Warning);

@@ -79,7 +79,7 @@ ResultSet reminderRows() {
 void writeSalesWorkbook(const std::string& programFolder) {
     const auto folder = utf8Path(programFolder);
     const WorkbookRunMessages messages{"em uso", ReportMessageIcon::Error, "não criada", ReportMessageIcon::Error};
-    const ErpMasks masks{InverterSeparadores("###,##0.000"), InverterSeparadores("###,##0.00")};
+    const ErpMasks masks{swapSeparators("###,##0.000"), swapSeparators("###,##0.00")};
     const std::vector<std::string> legends{"Cliente", "Emissão", "Itens", "Quantidade", "Unitário", "Total",
                                            "Comissão", "Peso Bruto"};
     writeReportWorkbook(workbookFolder(folder), workbookPath(folder, "Vendas Paridade"), messages, nullptr,

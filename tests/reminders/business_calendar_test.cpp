@@ -73,8 +73,8 @@ TEST(BusinessCalendar, CountingDays) {
     CalendarDatabase database;
     for (const auto& c : cases) {
         Connection& db = database.switchedTo(c.column);
-        const Date result = c.way == Way::Forward ? SomarDiasUteis(c.count, c.force, db, c.from)
-                                                  : SubtrairDiasUteis(c.count, c.force, db, c.from);
+        const Date result = c.way == Way::Forward ? addBusinessDays(c.count, c.force, db, c.from)
+                                                  : subtractBusinessDays(c.count, c.force, db, c.from);
         EXPECT_EQ(text(result), text(c.expected)) << c.why << " (count " << c.count << " from " << text(c.from) << ")";
     }
 }
@@ -82,24 +82,24 @@ TEST(BusinessCalendar, CountingDays) {
 TEST(BusinessCalendar, AdjustingMovesOnlyWithTheCalendarInForce) {
     CalendarDatabase database;
     Connection& on = database.switchedTo("S");
-    EXPECT_EQ(AjustarDiaUtil("R", "N", on, day(2025, 3, 4)), day(2025, 2, 28));
-    EXPECT_EQ(AjustarDiaUtil("", "N", on, day(2025, 3, 4)), day(2025, 3, 5));
-    EXPECT_EQ(AjustarDiaUtil("r", "N", on, day(2025, 3, 4)), day(2025, 3, 5)) << "only \"R\" goes back";
+    EXPECT_EQ(adjustToBusinessDay("R", "N", on, day(2025, 3, 4)), day(2025, 2, 28));
+    EXPECT_EQ(adjustToBusinessDay("", "N", on, day(2025, 3, 4)), day(2025, 3, 5));
+    EXPECT_EQ(adjustToBusinessDay("r", "N", on, day(2025, 3, 4)), day(2025, 3, 5)) << "only \"R\" goes back";
     Connection& off = database.switchedTo("N");
-    EXPECT_EQ(AjustarDiaUtil("R", "N", off, day(2025, 3, 4)), day(2025, 3, 4));
+    EXPECT_EQ(adjustToBusinessDay("R", "N", off, day(2025, 3, 4)), day(2025, 3, 4));
 }
 
 TEST(BusinessCalendar, ParameterReader) {
     test::ErpInstallation erp;
     auto db = erp.connect();
-    EXPECT_EQ(LerParametro("ST_VENCTO_CONTA_PAGAR_RECEBER", *db), "") << "no parameter row";
+    EXPECT_EQ(parameterValue("ST_VENCTO_CONTA_PAGAR_RECEBER", *db), "") << "no parameter row";
     db->execute("insert into tab_parametro (id_parametro, hr_enviar_email_vencto) values (2, '09:00')");
     db->execute("insert into tab_parametro (id_parametro, hr_enviar_email_vencto) values (1, null)");
-    EXPECT_EQ(LerParametro("hr_enviar_email_vencto", *db), "") << "row 1 holds NULL";
+    EXPECT_EQ(parameterValue("hr_enviar_email_vencto", *db), "") << "row 1 holds NULL";
     db->execute("update tab_parametro set hr_enviar_email_vencto = '07:30' where id_parametro = 1");
-    EXPECT_EQ(LerParametro("HR_ENVIAR_EMAIL_VENCTO", *db), "07:30");
-    EXPECT_THROW(LerParametro("NO_SUCH_COLUMN", *db), std::runtime_error);
-    EXPECT_THROW(LerParametro("1 from rdb$database; --", *db), std::invalid_argument);
+    EXPECT_EQ(parameterValue("HR_ENVIAR_EMAIL_VENCTO", *db), "07:30");
+    EXPECT_THROW(parameterValue("NO_SUCH_COLUMN", *db), std::runtime_error);
+    EXPECT_THROW(parameterValue("1 from rdb$database; --", *db), std::invalid_argument);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 
 class SilentView final : public ReminderRunView {
 public:
-    void DefinirSituacao(unsigned) override {}
+    void setStatus(unsigned) override {}
     void processPendingEvents() override {}
 };
 
@@ -47,7 +47,7 @@ TEST(DemoReminders, TheFirstRunAfterTheConfiguredHourWritesReminders) {
     const DateTime now = localDateTime(std::chrono::system_clock::now());
     test::FakeClock clock(atMidnight(dateOf(now)) + std::chrono::hours(12));
     SilentView view;
-    ReminderRun(db, clock, view).ProcessarAvisosVencimento();
+    ReminderRun(db, clock, view).writeDueReminders();
 
     const auto controls = outbox.controlFiles();
     ASSERT_EQ(controls.size(), 3u);

@@ -7,7 +7,7 @@
 namespace velmora {
 namespace {
 
-TEST(ValidarEmail, AcceptedAndRejectedFields) {
+TEST(checkEmailField, AcceptedAndRejectedFields) {
     const struct {
         std::string field;
         const char* answer;
@@ -38,17 +38,17 @@ TEST(ValidarEmail, AcceptedAndRejectedFields) {
         {"ok@abc.de\t;x2@abc.de", "ERRO", "a tab inside the field is no separator"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ValidarEmail(c.field), c.answer) << c.why << ": \"" << c.field << "\"";
+        EXPECT_EQ(checkEmailField(c.field), c.answer) << c.why << ": \"" << c.field << "\"";
     }
 }
 
-TEST(ContarOcorrencias, CountsWholeNonOverlappingOccurrences) {
-    EXPECT_EQ(ContarOcorrencias("@", "a@b@c"), 2);
-    EXPECT_EQ(ContarOcorrencias("aa", "aaaa"), 2);
-    EXPECT_EQ(ContarOcorrencias("aa", "aaa"), 1);
-    EXPECT_EQ(ContarOcorrencias("z", "abc"), 0);
-    EXPECT_EQ(ContarOcorrencias("", "abc"), 0);
-    EXPECT_EQ(ContarOcorrencias("a", ""), 0);
+TEST(countOccurrences, CountsWholeNonOverlappingOccurrences) {
+    EXPECT_EQ(countOccurrences("@", "a@b@c"), 2);
+    EXPECT_EQ(countOccurrences("aa", "aaaa"), 2);
+    EXPECT_EQ(countOccurrences("aa", "aaa"), 1);
+    EXPECT_EQ(countOccurrences("z", "abc"), 0);
+    EXPECT_EQ(countOccurrences("", "abc"), 0);
+    EXPECT_EQ(countOccurrences("a", ""), 0);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(BusinessCalendar, NonBusinessDays) {
         {day(1920, 2, 24), false, "a day whose two-digit key is Carnival Monday 2020"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(VerificarDiaNaoUtil(c.date), c.nonBusiness) << c.why << ", " << text(c.date);
+        EXPECT_EQ(isNonBusinessDay(c.date), c.nonBusiness) << c.why << ", " << text(c.date);
     }
 }
 
@@ -59,9 +59,9 @@ TEST(BusinessCalendar, MovableFeastsFollowEasterFrom2020To2040) {
                                           std::pair{"Carnival Tuesday", sunday - days{47}},
                                           std::pair{"Good Friday", sunday - days{2}},
                                           std::pair{"Corpus Christi", sunday + days{60}}}) {
-            EXPECT_EQ(VerificarDiaNaoUtil(feast), y <= 2040) << name << " " << text(feast);
+            EXPECT_EQ(isNonBusinessDay(feast), y <= 2040) << name << " " << text(feast);
         }
-        EXPECT_FALSE(VerificarDiaNaoUtil(sunday - days{46})) << "Ash Wednesday " << y;
+        EXPECT_FALSE(isNonBusinessDay(sunday - days{46})) << "Ash Wednesday " << y;
     }
 }
 

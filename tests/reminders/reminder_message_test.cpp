@@ -61,7 +61,7 @@ TEST_F(ReminderMessage, BodyAndControlFilesByteForByte) {
                                 "Aten\xE7\xE3o: n\xE3o \xE9 preciso responder. <NOSSA_EMPRESA>\r\n"
                                 "<nossa_empresa>");
 
-    GerarEmailAviso(*db, clock, 123);
+    writeReminderEmail(*db, clock, 123);
 
     const std::string baseName = "Aviso de Vencto - 123 - 20260310080105";
     EXPECT_EQ(namesIn(outbox.folder()), (std::vector<std::string>{"Aviso de Vencimento", baseName + ".cfe"}));
@@ -96,7 +96,7 @@ TEST_F(ReminderMessage, TemplateEncodingsAndAmounts) {
     for (const auto& t : templates) {
         clock.advance(std::chrono::seconds(1));
         ReminderData::writeTemplate(outbox.emailFolder, t.bytes);
-        GerarEmailAviso(*db, clock, 7);
+        writeReminderEmail(*db, clock, 7);
         EXPECT_EQ(bodyOf(7, formatDateTime(clock.now(), "yyyymmddhhmmss")), expected) << t.encoding;
     }
 
@@ -108,7 +108,7 @@ TEST_F(ReminderMessage, TemplateEncodingsAndAmounts) {
     int document = 100;
     for (const auto& a : amounts) {
         ReminderDocument{.id = ++document, .amount = a.amount}.addTo(*db);
-        GerarEmailAviso(*db, clock, document);
+        writeReminderEmail(*db, clock, document);
         EXPECT_EQ(bodyOf(document, formatDateTime(clock.now(), "yyyymmddhhmmss")), std::string(a.text) + "\r\n") << a.amount;
     }
 }
@@ -137,12 +137,12 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
     // A document of a company without a billing contact, and one that is gone.
     db->execute("insert into cad_pessoa (id_pessoa, nm_pessoa) values (2, 'Outra empresa')");
     db->execute("update mov_financeiro set id_empresa = 2 where id_financeiro = 24");
-    GerarEmailAviso(*db, clock, 24);
-    GerarEmailAviso(*db, clock, 999);
+    writeReminderEmail(*db, clock, 24);
+    writeReminderEmail(*db, clock, 999);
 
     for (const auto& c : cases) {
         if (!c.paraLine) {
-            GerarEmailAviso(*db, clock, c.debtor);
+            writeReminderEmail(*db, clock, c.debtor);
         }
     }
     EXPECT_FALSE(fs::exists(outbox.folder())) << "no folder is made for a message that is not written";
@@ -150,7 +150,7 @@ TEST_F(ReminderMessage, TheAddressDecidesWhetherAMessageIsWritten) {
     db->execute("update mov_financeiro set id_empresa = 1 where id_financeiro = 24");
     for (const auto& c : cases) {
         if (c.paraLine) {
-            GerarEmailAviso(*db, clock, c.debtor);
+            writeReminderEmail(*db, clock, c.debtor);
             const std::string control =
                 readBytes(outbox.folder() / ("Aviso de Vencto - " + std::to_string(c.debtor) + " - 20260310080105.cfe"));
             EXPECT_EQ(control.substr(0, control.find("Assunto: ")),
@@ -173,7 +173,7 @@ TEST_F(ReminderMessage, TheFirstBillingContactWithAnAddressIsWrittenTo) {
                     id + ", 'Ana Lúcia', 'ana@cliente.com.br', 'S')");
         ReminderDocument{.id = debtor, .debtor = debtor}.addTo(*db);
 
-        GerarEmailAviso(*db, clock, debtor);
+        writeReminderEmail(*db, clock, debtor);
 
         const std::string stem = "Aviso de Vencto - " + id + " - 20260310080105";
         const std::string control = readBytes(outbox.folder() / (stem + ".cfe"));
@@ -185,7 +185,7 @@ TEST_F(ReminderMessage, TheFirstBillingContactWithAnAddressIsWrittenTo) {
 TEST_F(ReminderMessage, AMissingTemplateWritesNothingAndTellsTheCaller) {
     ReminderDocument{.id = 5}.addTo(*db);
     try {
-        GerarEmailAviso(*db, clock, 5);
+        writeReminderEmail(*db, clock, 5);
         FAIL() << "no error";
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("Email Aviso.txt"), std::string::npos) << error.what();
@@ -200,7 +200,7 @@ TEST_F(ReminderMessage, AControlFileIsNeverWrittenWithoutItsBody) {
     fs::create_directories(outbox.monthFolder("2026-03").parent_path());
     std::ofstream(outbox.monthFolder("2026-03")) << "a file where the month folder belongs";
 
-    EXPECT_THROW(GerarEmailAviso(*db, clock, 5), std::runtime_error);
+    EXPECT_THROW(writeReminderEmail(*db, clock, 5), std::runtime_error);
     EXPECT_EQ(namesIn(outbox.folder()), std::vector<std::string>{"Aviso de Vencimento"}) << "no control file, no "
                                                                                              "temporary file";
 }

@@ -22,7 +22,7 @@ using test::ReminderDocument;
 
 class RecordingView final : public ReminderRunView {
 public:
-    void DefinirSituacao(unsigned code) override { codes.push_back(code); }
+    void setStatus(unsigned code) override { codes.push_back(code); }
     void processPendingEvents() override { ++pendingRounds; }
 
     std::vector<unsigned> codes;
@@ -108,10 +108,10 @@ TEST_F(ReminderRunTest, DailyTest) {
         db->execute(std::string("update tab_parametro set st_enviar_email_aviso_vencto = ") + c.flag +
                     ", dt_ultimo_email_aviso_enviado = " + c.lastRun + ", hr_enviar_email_vencto = " + c.hour);
         clock.set(makeDateTime(2026, 3, 10, c.h, c.m));
-        EXPECT_EQ(run.VerificarHoraAviso(), c.due) << c.why;
+        EXPECT_EQ(run.isReminderRunDue(), c.due) << c.why;
     }
     db->execute("delete from tab_parametro");
-    EXPECT_FALSE(run.VerificarHoraAviso()) << "no parameter row";
+    EXPECT_FALSE(run.isReminderRunDue()) << "no parameter row";
 }
 
 TEST_F(ReminderRunTest, SelectionMarkingAndTheDay) {
@@ -146,7 +146,7 @@ TEST_F(ReminderRunTest, SelectionMarkingAndTheDay) {
         document.addTo(*db);
     }
 
-    run.ProcessarAvisosVencimento();
+    run.writeDueReminders();
 
     EXPECT_EQ(remindedByFile(), (std::vector<int>{101, 103, 105, 108, 114}));
     EXPECT_EQ(markedToday(), (std::vector<int>{101, 103, 105, 108, 114, 115}));
@@ -160,18 +160,18 @@ TEST_F(ReminderRunTest, SelectionMarkingAndTheDay) {
 
     // The same day again, also after the day's mark was taken back by hand: nothing is selected twice.
     clock.advance(std::chrono::hours(1));
-    run.ProcessarAvisosVencimento();
+    run.writeDueReminders();
     db->execute("update tab_parametro set dt_ultimo_email_aviso_enviado = null");
-    run.ProcessarAvisosVencimento();
+    run.writeDueReminders();
     EXPECT_EQ(remindedByFile(), (std::vector<int>{101, 103, 105, 108, 114}));
     EXPECT_EQ(ids("select count(*) from mark_log"), std::vector<int>{6});
     EXPECT_TRUE(dayRecorded());
 }
 
 TEST_F(ReminderRunTest, ARunWithoutDocumentsStillRecordsTheDay) {
-    run.ProcessarAvisosVencimento();
+    run.writeDueReminders();
     EXPECT_TRUE(dayRecorded());
-    EXPECT_TRUE(run.VerificarHoraAviso() == false) << "no second run that day";
+    EXPECT_TRUE(run.isReminderRunDue() == false) << "no second run that day";
     EXPECT_EQ(view.codes, (std::vector<unsigned>{6, 1}));
     EXPECT_FALSE(std::filesystem::exists(outbox.folder()));
 }
@@ -184,7 +184,7 @@ TEST_F(ReminderRunTest, ZeroAndNegativeHorizonsRemindOnlyWhatFallsDueToday) {
         db->execute("update mov_financeiro set dt_email_enviado_aviso_vencto = null");
         db->execute("update tab_parametro set dt_ultimo_email_aviso_enviado = null, qt_dias_enviar_email_vencto = " +
                     std::to_string(days));
-        run.ProcessarAvisosVencimento();
+        run.writeDueReminders();
         EXPECT_EQ(markedToday(), std::vector<int>{1}) << days << " days";
     }
 }
@@ -193,14 +193,14 @@ TEST_F(ReminderRunTest, AFailedMessageStopsTheRunAndLeavesItsDocumentForTheNextR
     ReminderDocument{.id = 301}.addTo(*db);
     std::filesystem::remove(outbox.emailFolder / "Textos" / "Email Aviso.txt");
 
-    EXPECT_THROW(run.ProcessarAvisosVencimento(), std::runtime_error);
+    EXPECT_THROW(run.writeDueReminders(), std::runtime_error);
     EXPECT_EQ(view.codes, (std::vector<unsigned>{6, 1}));
     EXPECT_TRUE(markedToday().empty());
     EXPECT_FALSE(dayRecorded());
 
     ReminderData::writeTemplate(outbox.emailFolder, "<documento_financeiro>");
     clock.advance(std::chrono::minutes(1));
-    run.ProcessarAvisosVencimento();
+    run.writeDueReminders();
     EXPECT_EQ(remindedByFile(), std::vector<int>{301});
     EXPECT_EQ(markedToday(), std::vector<int>{301});
     EXPECT_TRUE(dayRecorded());

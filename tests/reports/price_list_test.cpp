@@ -76,7 +76,7 @@ protected:
     fs::path file() const { return workbookPath(erp.programFolder(), kName); }
 
     WorkbookReadBack run(InteractiveSession* interactive = nullptr) {
-        GerarPlanilhaProdutos(3, kName, interactive, *db, erp.programFolder());
+        generatePriceList(3, kName, interactive, *db, erp.programFolder());
         return readWorkbook(file());
     }
 
@@ -255,7 +255,7 @@ TEST_F(PriceListTest, AFolderOrFileInTheWayIsReportedAtOnce) {
 
 TEST_F(PriceListTest, AReportNameThatIsNoFileNameFailsTheRun) {
     for (const std::string name : {"", "Preços/Norte", ".."}) {
-        EXPECT_THROW(GerarPlanilhaProdutos(3, name, nullptr, *db, erp.programFolder()), ReportDefinitionError) << name;
+        EXPECT_THROW(generatePriceList(3, name, nullptr, *db, erp.programFolder()), ReportDefinitionError) << name;
     }
     EXPECT_FALSE(fs::exists(workbookFolder(erp.programFolder())));
 }
@@ -283,7 +283,7 @@ TEST_F(PriceListTest, StockComesFromTheSourceThatCompanyProductAndDateChoose) {
         {0, 9, 4, DateTime{}, 0, "cad_produto_estoque without a row"},
     };
     for (const auto& c : cases) {
-        const ScaledInteger stock = ObterEstoqueProduto(c.company, c.product, c.kind, *db, c.date);
+        const ScaledInteger stock = productStock(c.company, c.product, c.kind, *db, c.date);
         EXPECT_EQ(stock.value, c.stock) << c.source;
         EXPECT_EQ(stock.scale, -4) << c.source;
     }
@@ -291,7 +291,7 @@ TEST_F(PriceListTest, StockComesFromTheSourceThatCompanyProductAndDateChoose) {
     for (const auto& [company, product, date] :
          {std::tuple{0, 0, march10}, std::tuple{1, 0, DateTime{}}, std::tuple{1, 1, DateTime{}},
           std::tuple{0, 0, DateTime{}}}) {
-        EXPECT_THROW(ObterEstoqueProduto(company, product, 4, *db, date), std::invalid_argument)
+        EXPECT_THROW(productStock(company, product, 4, *db, date), std::invalid_argument)
             << company << " " << product;
     }
 }
@@ -300,10 +300,10 @@ TEST_F(PriceListTest, PendingMovementsAreSummedByKind) {
     addScrewWithMovements();
     addDocument(103, 1, 3, "02.03.2026", 2, {"5"});  // another product
 
-    EXPECT_EQ(ObterEntradaPendente(1, *db).value, 72500);
-    EXPECT_EQ(ObterSaidaPendente(1, *db).value, 20000);
-    EXPECT_EQ(ObterEntradaPendente(7, *db).value, 0);
-    EXPECT_EQ(ObterSaidaPendente(7, *db).value, 0);
+    EXPECT_EQ(pendingInflow(1, *db).value, 72500);
+    EXPECT_EQ(pendingOutflow(1, *db).value, 20000);
+    EXPECT_EQ(pendingInflow(7, *db).value, 0);
+    EXPECT_EQ(pendingOutflow(7, *db).value, 0);
 }
 
 }  // namespace

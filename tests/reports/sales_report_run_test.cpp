@@ -26,18 +26,18 @@ using test::SalesData;
 // The window side of an interactive run, written down call by call.
 class RecordingSession final : public InteractiveSession, public ProgressWindow {
 public:
-    ProgressWindow& progresso() override { return *this; }
-    void mostrarMensagem(const std::string& text, ReportMessageIcon) override { calls.push_back("mensagem " + text); }
-    void abrirArquivo(const std::filesystem::path& file) override { calls.push_back("abrir " + file.string()); }
+    ProgressWindow& progressWindow() override { return *this; }
+    void showReportMessage(const std::string& text, ReportMessageIcon) override { calls.push_back("mensagem " + text); }
+    void openWorkbook(const std::filesystem::path& file) override { calls.push_back("abrir " + file.string()); }
 
-    void AbrirProgresso() override { calls.push_back("AbrirProgresso"); }
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer,
-                          int minimum, int maximum) override {
+    void openProgress() override { calls.push_back("AbrirProgresso"); }
+    void startProgress(const std::string& caption, const std::string& title, const std::string& footer,
+                       int minimum, int maximum) override {
         calls.push_back("IniciarProgresso " + caption + "|" + title + "|" + footer + "|" + std::to_string(minimum) +
                         "|" + std::to_string(maximum));
     }
-    void AvancarProgresso() override { calls.push_back("AvancarProgresso"); }
-    void FecharProgresso() override {
+    void advanceProgress() override { calls.push_back("AvancarProgresso"); }
+    void closeProgress() override {
         calls.push_back("FecharProgresso");
         if (failToClose) {
             throw std::runtime_error("janela presa");
@@ -56,8 +56,8 @@ protected:
     void SetUp() override { SalesData::addTo(*db); }
 
     void generate(int reportId, InteractiveSession* interactive) {
-        engine.GerarPlanilhaVendas(reportId, SalesData::kCompany, interactive, makeDateTime(2024, 3, 1),
-                                   makeDateTime(2024, 3, 31), *db, erp.programFolder());
+        engine.runSalesReport(reportId, SalesData::kCompany, interactive, makeDateTime(2024, 3, 1),
+                              makeDateTime(2024, 3, 31), *db, erp.programFolder());
     }
     std::filesystem::path workbook(const std::string& name) const {
         return erp.programFolder() / "Excel" / utf8Path(name + ".xlsx");

@@ -388,21 +388,21 @@ TEST_F(SalesStatementTest, AReportWithoutColumnsHasNoStatement) {
 TEST_F(SalesStatementTest, ReadersOfTheDefinition) {
     ReportDefinitionBuilder report(*db, 1, {.name = "Vendas por Região"});
     report.column(5).column(40).sortKey(5, true);
-    EXPECT_EQ(engine.ObterNomeRelatorio(1, *db), "Vendas por Região");
-    EXPECT_EQ(engine.ObterNomeRelatorio(99, *db), "");
-    EXPECT_EQ(engine.ObterColunasRelatorio(1, *db),
+    EXPECT_EQ(engine.readReportName(1, *db), "Vendas por Região");
+    EXPECT_EQ(engine.readReportName(99, *db), "");
+    EXPECT_EQ(engine.buildSelectList(1, *db),
               " trv_cli.nm_regiao_venda as NM_REGIAO_VENDA_CLIENTE, sum(mc.vl_total_nf) as VL_TOTAL_NF");
-    EXPECT_EQ(engine.ObterAgrupamentoRelatorio(1, *db), " 1");
-    EXPECT_EQ(engine.ObterOrdenacaoRelatorio(1, *db), " trv_cli.nm_regiao_venda desc");
-    EXPECT_EQ(engine.ObterJuncoesRelatorio(3, 1, *db), kCpCli + kTrvCli);
-    EXPECT_EQ(engine.ObterJuncoesRelatorio(6, 1, *db), "");
-    EXPECT_EQ(engine.ObterFiltrosRelatorio(2, 1, *db), "");
-    EXPECT_EQ(engine.ObterOrigemRelatorio(1, *db), kDocumentFrom);
+    EXPECT_EQ(engine.buildGrouping(1, *db), " 1");
+    EXPECT_EQ(engine.buildOrdering(1, *db), " trv_cli.nm_regiao_venda desc");
+    EXPECT_EQ(engine.buildJoins(3, 1, *db), kCpCli + kTrvCli);
+    EXPECT_EQ(engine.buildJoins(6, 1, *db), "");
+    EXPECT_EQ(engine.buildFilters(2, 1, *db), "");
+    EXPECT_EQ(engine.buildFrom(1, *db), kDocumentFrom);
 }
 
 TEST_F(SalesStatementTest, ItemLevelOriginSetsTheProductJoinsAndFilters) {
     ReportDefinitionBuilder(*db, 1).column(20).filter(productFilter(1), "4");
-    EXPECT_EQ(engine.ObterOrigemRelatorio(1, *db), kItemFrom);
+    EXPECT_EQ(engine.buildFrom(1, *db), kItemFrom);
     EXPECT_EQ(engine.joins(), kPro);
     EXPECT_EQ(engine.filters(), " and pro.id_tp_produto in(4)");
 }

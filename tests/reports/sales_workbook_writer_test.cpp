@@ -71,7 +71,7 @@ protected:
     fs::path file() const { return workbookPath(erp.programFolder(), kName); }
 
     WorkbookReadBack run(const std::string& statement, InteractiveSession* interactive = nullptr) {
-        GravarPlanilhaVendas(kReport, kName, statement, *db, erp.programFolder(), interactive);
+        writeSalesReportWorkbook(kReport, kName, statement, *db, erp.programFolder(), interactive);
         return readWorkbook(file());
     }
 
@@ -79,11 +79,11 @@ protected:
     std::unique_ptr<Connection> db = erp.connect();
 };
 
-TEST(InverterSeparadores, SwapsCommasAndFullStopsOnly) {
-    EXPECT_EQ(InverterSeparadores("#,##0.00"), "#.##0,00");
-    EXPECT_EQ(InverterSeparadores("R$ #.##0,00;(R$ #.##0,00)"), "R$ #,##0.00;(R$ #,##0.00)");
-    EXPECT_EQ(InverterSeparadores("0%"), "0%");
-    EXPECT_EQ(InverterSeparadores(""), "");
+TEST(swapSeparators, SwapsCommasAndFullStopsOnly) {
+    EXPECT_EQ(swapSeparators("#,##0.00"), "#.##0,00");
+    EXPECT_EQ(swapSeparators("R$ #.##0,00;(R$ #.##0,00)"), "R$ #,##0.00;(R$ #,##0.00)");
+    EXPECT_EQ(swapSeparators("0%"), "0%");
+    EXPECT_EQ(swapSeparators(""), "");
 }
 
 TEST(WorkbookLocation, IsTheExcelFolderBesideTheProgram) {
@@ -252,7 +252,7 @@ TEST_F(SalesWorkbookWriterTest, InteractiveRunShowsProgressAndOpensTheWorkbook) 
 TEST_F(SalesWorkbookWriterTest, InteractiveRunWithoutRowsTellsThePersonAndStops) {
     RecordingSession session;
 
-    EXPECT_THROW(GravarPlanilhaVendas(kReport, kName, "select nome from t_venda", *db, erp.programFolder(), &session),
+    EXPECT_THROW(writeSalesReportWorkbook(kReport, kName, "select nome from t_venda", *db, erp.programFolder(), &session),
                  SilentAbort);
 
     ASSERT_EQ(session.messages.size(), 1u);
@@ -329,9 +329,9 @@ TEST_F(SalesWorkbookWriterTest, AnErrorInTheMiddleOfTheFetchKeepsThePreviousWork
                 " insert into t_venda (nome, doc) values ('Cliente ' || :i, :i); i = i + 1; end end");
 
     try {
-        GravarPlanilhaVendas(kReport, kName,
-                             "select nome as NM_CLIENTE, 1 / (doc - 4000) as VL_TOTAL from t_venda order by doc", *db,
-                             erp.programFolder(), nullptr);
+        writeSalesReportWorkbook(kReport, kName,
+                                 "select nome as NM_CLIENTE, 1 / (doc - 4000) as VL_TOTAL from t_venda order by doc", *db,
+                                 erp.programFolder(), nullptr);
         ADD_FAILURE() << "the run succeeded";
     } catch (const DatabaseError& error) {
         EXPECT_NE(std::string(error.what()).find("divide by zero"), std::string::npos) << error.what();
@@ -346,7 +346,7 @@ TEST_F(SalesWorkbookWriterTest, AFailedRunKeepsThePreviousWorkbook) {
     addSales(2);
     run("select nome as NM_CLIENTE from t_venda order by doc");
 
-    EXPECT_ANY_THROW(GravarPlanilhaVendas(kReport, kName, "select nome, from t_venda", *db, erp.programFolder(), nullptr));
+    EXPECT_ANY_THROW(writeSalesReportWorkbook(kReport, kName, "select nome, from t_venda", *db, erp.programFolder(), nullptr));
 
     const WorkbookReadBack back = readWorkbook(file());
     EXPECT_EQ(back.at("A2").value, "Cliente 1");
@@ -362,7 +362,7 @@ TEST_F(SalesWorkbookWriterTest, AReportNameThatIsNoFileNameFailsTheRun) {
     const std::string tooLong(251, 'x');  // with ".xlsx", one byte more than a file name holds
     for (const std::string& name : {std::string(), std::string("."), std::string(".."), std::string("Vendas/Norte"),
                                     std::string("..\\Vendas"), std::string("Vendas\tNorte"), tooLong}) {
-        EXPECT_THROW(GravarPlanilhaVendas(kReport, name, "select nome from t_venda", *db, erp.programFolder(), nullptr),
+        EXPECT_THROW(writeSalesReportWorkbook(kReport, name, "select nome from t_venda", *db, erp.programFolder(), nullptr),
                      ReportDefinitionError)
             << name;
         EXPECT_THROW(workbookPath(erp.programFolder(), name), ReportDefinitionError) << name;

@@ -12,14 +12,14 @@ namespace velmora::test {
 // The progress window of a watched report run, as calls in their order (advances only counted).
 class RecordingProgress : public ProgressWindow {
 public:
-    void AbrirProgresso() override { calls.push_back("abrir"); }
-    void IniciarProgresso(const std::string& caption, const std::string& title, const std::string& footer, int minimum,
-                          int maximum) override {
+    void openProgress() override { calls.push_back("abrir"); }
+    void startProgress(const std::string& caption, const std::string& title, const std::string& footer, int minimum,
+                       int maximum) override {
         calls.push_back("iniciar " + caption + "|" + title + "|" + footer + "|" + std::to_string(minimum) + "|" +
                         std::to_string(maximum));
     }
-    void AvancarProgresso() override { ++advances; }
-    void FecharProgresso() override { calls.push_back("fechar"); }
+    void advanceProgress() override { ++advances; }
+    void closeProgress() override { calls.push_back("fechar"); }
 
     std::vector<std::string> calls;
     int advances = 0;
@@ -28,9 +28,9 @@ public:
 // A person watching a report run: what they were shown and which file was opened for them.
 class RecordingSession : public InteractiveSession {
 public:
-    ProgressWindow& progresso() override { return progress; }
-    void mostrarMensagem(const std::string& text, ReportMessageIcon icon) override { messages.push_back({text, icon}); }
-    void abrirArquivo(const std::filesystem::path& file) override { opened.push_back(file); }
+    ProgressWindow& progressWindow() override { return progress; }
+    void showReportMessage(const std::string& text, ReportMessageIcon icon) override { messages.push_back({text, icon}); }
+    void openWorkbook(const std::filesystem::path& file) override { opened.push_back(file); }
 
     RecordingProgress progress;
     std::vector<std::pair<std::string, ReportMessageIcon>> messages;

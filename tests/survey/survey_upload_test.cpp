@@ -27,15 +27,15 @@ using namespace std::chrono_literals;
 using test::FtpServerOptions;
 using test::FtpTestServer;
 
-constexpr unsigned kMonitorando = 1;
-constexpr unsigned kEnviandoPesquisa = 4;
-constexpr unsigned kDormindo = 5;
+constexpr unsigned kStatusMonitoring = 1;
+constexpr unsigned kStatusSendingSurveys = 4;
+constexpr unsigned kStatusSleeping = 5;
 
 class RecordingSurveyHost final : public SurveyHost {
 public:
     explicit RecordingSurveyHost(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {}
 
-    void DefinirSituacao(unsigned code) override { statusCodes.push_back(code); }
+    void setStatus(unsigned code) override { statusCodes.push_back(code); }
     void setProcessingText(const std::string& text) override {
         processing = text;
         if (!text.empty()) {
@@ -49,8 +49,8 @@ public:
         }
     }
     void processPendingEvents() override { ++pendingEventRounds; }
-    std::string ObterPastaDadosServidor() override { return dataFolder_; }
-    std::int64_t ObterTamanhoArquivo(const fs::path& file) override {
+    std::string serverDataFolder() override { return dataFolder_; }
+    std::int64_t measureFileSize(const fs::path& file) override {
         return static_cast<std::int64_t>(fs::file_size(file));
     }
     void noteFileOutcome(const std::string& fileName, bool delivered, const std::string& detail) override {
@@ -88,7 +88,7 @@ struct SurveyRun {
     fs::path remoteFolder() const { return server.root() / kSurveyRemoteFolder; }
     void add(const std::string& name, const std::string& content) const { writeBytes(queueFolder() / name, content); }
 
-    void run() { upload.EnviarPesquisas(); }
+    void run() { upload.uploadSurveys(); }
 
     FtpTestServer server;
     ScratchFolder data;
@@ -146,7 +146,7 @@ TEST(SurveyUpload, SendsEveryFileInNameOrderOnAConnectionOfItsOwnAndDeletesIt) {
 
     EXPECT_EQ(r.host.processed, (std::vector<std::string>{"PQS_A.txt", "PQS_b.txt", "pqs_C.txt"}));
     EXPECT_EQ(r.host.statusCodes,
-              (std::vector<unsigned>{kEnviandoPesquisa, kMonitorando, kMonitorando, kMonitorando, kDormindo}));
+              (std::vector<unsigned>{kStatusSendingSurveys, kStatusMonitoring, kStatusMonitoring, kStatusMonitoring, kStatusSleeping}));
     EXPECT_EQ(r.host.processing, "");
     EXPECT_EQ(r.host.observation, "");
     EXPECT_TRUE(r.host.observations.empty());
@@ -197,7 +197,7 @@ TEST(SurveyUpload, AFailedUploadIsSetAsideAndTheOtherFilesStillGo) {
         << "the broken copy is not left for the maker";
     EXPECT_EQ(r.host.observations, std::vector<std::string>{kSurveyUploadFailed});
     EXPECT_EQ(r.clock.sleeps, std::vector<std::chrono::milliseconds>{3000ms});
-    EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kMonitorando, kMonitorando, kDormindo}));
+    EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kStatusSendingSurveys, kStatusMonitoring, kStatusMonitoring, kStatusSleeping}));
     EXPECT_EQ(occurrences(r.server.log(), "<- STOR .PQS_2.txt."), 1u);
 }
 
@@ -210,7 +210,7 @@ TEST(SurveyUpload, AServerWithoutSizeProvesNothingAndTheFileIsSetAside) {
     EXPECT_TRUE(namesIn(r.remoteFolder()).empty());
     EXPECT_EQ(namesIn(r.queueFolder()), std::vector<std::string>{"ERROPQS_1.txt"});
     EXPECT_EQ(r.host.observation, kSurveyUploadFailed);
-    EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kDormindo}));
+    EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kStatusSendingSurveys, kStatusSleeping}));
 }
 
 // Two installations may queue answers under the same name. What the first one delivered belongs to the maker:
@@ -230,7 +230,7 @@ TEST(SurveyUpload, AFileWhoseNameTheServerAlreadyHasWaitsAndTheOthersGo) {
     second.add("PQS_20261210_0001.txt", secondsOwn);
     second.add("PQS_20261210_0002.txt", "arquivo 2");
     second.add("pqs_20261210_0003.TXT", "só a caixa difere: um servidor Windows o tomaria pelo mesmo");
-    second.upload.EnviarPesquisas();
+    second.upload.uploadSurveys();
 
     EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0001.txt"), first1);
     EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0003.txt"), first3);
@@ -250,10 +250,10 @@ TEST(SurveyUpload, AFileWhoseNameTheServerAlreadyHasWaitsAndTheOthersGo) {
 
     // Told once, not every minute; told again once the file's lot changed.
     second.host.notes.clear();
-    second.upload.EnviarPesquisas();
+    second.upload.uploadSurveys();
     EXPECT_TRUE(second.host.notes.empty());
     fs::remove(r.remoteFolder() / "PQS_20261210_0001.txt");
-    second.upload.EnviarPesquisas();
+    second.upload.uploadSurveys();
     EXPECT_EQ(second.host.notes, std::vector<std::string>{"PQS_20261210_0001.txt OK enviado (" +
                                                           std::to_string(secondsOwn.size()) + " bytes)"});
     EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_20261210_0001.txt"), secondsOwn);
@@ -324,7 +324,7 @@ TEST(SurveyUpload, AnAbsentOrEmptySurveyFolderMakesNoConnection) {
         r.run();
 
         EXPECT_TRUE(fs::is_directory(r.queueFolder()));
-        EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kDormindo}));
+        EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kStatusSendingSurveys, kStatusSleeping}));
         EXPECT_EQ(r.server.log().find("<- USER"), std::string::npos) << r.server.log();
     }
 }
@@ -338,7 +338,7 @@ TEST(SurveyUpload, ASurveyFolderThatCannotBeCreatedStopsTheCycleWithItsMessage) 
     test::FakeClock clock;
 
     try {
-        SurveyUpload(host, ftp, clock, SurveyAccount{"127.0.0.1", 21, "u", "p"}).EnviarPesquisas();
+        SurveyUpload(host, ftp, clock, SurveyAccount{"127.0.0.1", 21, "u", "p"}).uploadSurveys();
         FAIL() << "no error";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()), "Não pode ser Criado o Diretório " + dataFolder + "PESQUISA");
@@ -378,7 +378,7 @@ TEST(SurveyUpload, AnUnreachableServerKeepsEveryFileQueuedForTheNextCycle) {
         EXPECT_NE(r.host.observation, kSurveyUploadFailed);
         EXPECT_NE(r.host.observation.find("servidor FTP"), std::string::npos) << r.host.observation;
         EXPECT_EQ(r.host.observation.find(r.account.password), std::string::npos);
-        EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kEnviandoPesquisa, kDormindo}));
+        EXPECT_EQ(r.host.statusCodes, (std::vector<unsigned>{kStatusSendingSurveys, kStatusSleeping}));
         EXPECT_TRUE(r.clock.sleeps.empty());
         EXPECT_FALSE(r.ftp.connected());
     }
@@ -398,7 +398,7 @@ TEST(SurveyUpload, AFileThatCannotBeSetAsideIsTriedOncePerRound) {
     EXPECT_EQ(occurrences(log, "<- STOR .PQS_1.txt."), 1u) << log;
     EXPECT_EQ(occurrences(log, "<- STOR .PQS_2.txt."), 1u) << log;
     EXPECT_EQ(r.clock.sleeps, (std::vector<std::chrono::milliseconds>{3000ms, 3000ms}));
-    EXPECT_EQ(r.host.statusCodes.back(), kDormindo);
+    EXPECT_EQ(r.host.statusCodes.back(), kStatusSleeping);
 }
 
 TEST(SurveyUpload, UsesTheSurveyAccountsPortAndPassiveModeWhateverTheClientWasLeftWith) {

@@ -26,7 +26,7 @@ protected:
     // The monitor's connection of the run: a fresh attachment, as at a start.
     ErpVersionInfo upgrade() {
         auto monitor = erp.connect();
-        return AtualizarTabelaParametro(*monitor);
+        return upgradeParameterTable(*monitor);
     }
 
     // Column type as the catalogue has it ("INTEGER", "VARCHAR(30)"), empty when the column is missing.
@@ -73,8 +73,8 @@ protected:
 TEST_F(ParameterTableUpgrade, MissingColumnsAreAddedAndFilledInEveryRow) {
     const ErpVersionInfo kept = upgrade();
 
-    EXPECT_EQ(kept.versaoErp, "Versao Inicial");
-    EXPECT_EQ(kept.scriptRodado, "");
+    EXPECT_EQ(kept.erpVersion, "Versao Inicial");
+    EXPECT_EQ(kept.scriptRun, "");
     db->close();  // a new transaction sees the new columns
     EXPECT_EQ(columnType("SCRIPT_RODADO"), "INTEGER");
     EXPECT_EQ(columnType("VERSAO_ERP"), "VARCHAR(30)");
@@ -91,9 +91,9 @@ TEST_F(ParameterTableUpgrade, AnEmptyUpdateLogLeavesTheScriptNumberNull) {
 
 TEST_F(ParameterTableUpgrade, PresentColumnsAreOnlyRead) {
     struct Case {
-        const char* versao;  // SQL value
+        const char* storedErpVersion;  // SQL value
         const char* script;
-        const char* keptVersao;
+        const char* keptErpVersion;
         const char* keptScript;
     };
     const Case cases[] = {
@@ -104,15 +104,15 @@ TEST_F(ParameterTableUpgrade, PresentColumnsAreOnlyRead) {
     db->execute("alter table tab_parametro add script_rodado integer");
     db->execute("alter table tab_parametro add versao_erp varchar(30)");
     for (const auto& c : cases) {
-        db->execute(std::string("update tab_parametro set script_rodado = ") + c.script + ", versao_erp = " + c.versao);
+        db->execute(std::string("update tab_parametro set script_rodado = ") + c.script + ", versao_erp = " + c.storedErpVersion);
         db->close();
         const auto format = tableFormat();
         const auto before = rows("*");
 
         const ErpVersionInfo kept = upgrade();
 
-        EXPECT_EQ(kept.versaoErp, c.keptVersao) << c.versao;
-        EXPECT_EQ(kept.scriptRodado, c.keptScript) << c.script;
+        EXPECT_EQ(kept.erpVersion, c.keptErpVersion) << c.storedErpVersion;
+        EXPECT_EQ(kept.scriptRun, c.keptScript) << c.script;
         db->close();
         EXPECT_EQ(tableFormat(), format) << "the table was altered";
         EXPECT_EQ(rows("*"), before);
@@ -126,8 +126,8 @@ TEST_F(ParameterTableUpgrade, ASecondStartReadsWhatTheFirstAdded) {
 
     const ErpVersionInfo kept = upgrade();
 
-    EXPECT_EQ(kept.versaoErp, "Versao Inicial");
-    EXPECT_EQ(kept.scriptRodado, "412");
+    EXPECT_EQ(kept.erpVersion, "Versao Inicial");
+    EXPECT_EQ(kept.scriptRun, "412");
     db->close();
     EXPECT_EQ(tableFormat(), format);
 }
@@ -137,8 +137,8 @@ TEST_F(ParameterTableUpgrade, AnEmptyParameterTableReadsAsEmpty) {
     db->execute("alter table tab_parametro add versao_erp varchar(30)");
     db->execute("delete from tab_parametro");
     const ErpVersionInfo kept = upgrade();
-    EXPECT_EQ(kept.versaoErp, "");
-    EXPECT_EQ(kept.scriptRodado, "");
+    EXPECT_EQ(kept.erpVersion, "");
+    EXPECT_EQ(kept.scriptRun, "");
 }
 
 TEST_F(ParameterTableUpgrade, HalfPresentColumnsAreErrorsAndAddNothing) {
@@ -157,7 +157,7 @@ TEST_F(ParameterTableUpgrade, HalfPresentColumnsAreErrorsAndAddNothing) {
         own->close();
 
         auto monitor = fresh.connect();
-        EXPECT_THROW(AtualizarTabelaParametro(*monitor), DatabaseError) << c.present;
+        EXPECT_THROW(upgradeParameterTable(*monitor), DatabaseError) << c.present;
         monitor.reset();
 
         const ResultSet after = own->query(

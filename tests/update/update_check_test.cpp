@@ -59,10 +59,10 @@ protected:
     UpdateCheckTest() {
         test::provideUpdateFolder(erp);
         fs::create_directories(desktop);
-        check.PrepararAtualizador(erp.databaseFile().string(), erp.serverIni().string());
+        check.prepareUpdater(erp.databaseFile().string(), erp.serverIni().string());
     }
 
-    void run(int mode = 1) { check.VerificarAtualizacao(*db, mode); }
+    void run(int mode = 1) { check.checkForUpdate(*db, mode); }
 
     void setCopyTime(fs::file_time_type::duration offset) {
         fs::last_write_time(copy, fs::last_write_time(erp.programPath()) + offset);
@@ -100,7 +100,7 @@ TEST_F(UpdateCheckTest, PreparingDerivesTheNamesAndTheUpdateFolderBesideTheDataF
                                               " @AvelmoraMonitorPublicacao");
 
     UpdateCheck spaced(erp.root() / "Meus Programas" / "Monitor" / "velmoraMonitorPublicacao", host, launcher);
-    spaced.PrepararAtualizador("", (erp.root() / "Servidor Central" / "Dados" / "velmora.ini").string());
+    spaced.prepareUpdater("", (erp.root() / "Servidor Central" / "Dados" / "velmora.ini").string());
     EXPECT_EQ(spaced.updaterCommandLine(), "@F1 @M" + erp.root().string() + "/Servidor§Central/Update @E" +
                                                erp.root().string() + "/Meus§Programas/Monitor @AvelmoraMonitorPublicacao");
 }
@@ -118,7 +118,7 @@ TEST_F(UpdateCheckTest, EqualTimesRunOnAfterTheUpgrade) {
     EXPECT_EQ(host.quitRequests, 0);
     EXPECT_EQ(launcher.starts, 0);
     EXPECT_TRUE(upgraded());
-    EXPECT_EQ(check.erpVersion().versaoErp, "Versao Inicial");
+    EXPECT_EQ(check.erpVersion().erpVersion, "Versao Inicial");
 }
 
 TEST_F(UpdateCheckTest, ADifferingCopyHandsOverToTheUpdater) {
@@ -268,18 +268,18 @@ TEST_F(UpdateCheckTest, WithoutADerivableUpdateFolderTheProgramRunsOn) {
     db->execute("insert into tab_parametro (id_parametro) values (1)");
     for (const char* serverIni : {"velmora.ini", "Dados/velmora.ini"}) {
         UpdateCheck underived(erp.programPath(), host, launcher, desktop);
-        underived.PrepararAtualizador("", serverIni);
+        underived.prepareUpdater("", serverIni);
         EXPECT_FALSE(underived.updateFolder().has_value()) << serverIni;
         std::ofstream(erp.programFolder() / "Exec-velmoraMonitorPublicacao") << "installer copy";
 
-        underived.VerificarAtualizacao(*db, 1);
+        underived.checkForUpdate(*db, 1);
 
         EXPECT_TRUE(host.boxes.empty()) << serverIni;
         EXPECT_TRUE(host.notices.empty());
         EXPECT_EQ(host.quitRequests, 0);
         EXPECT_EQ(launcher.starts, 0);
         EXPECT_FALSE(fs::exists(erp.programFolder() / "Exec-velmoraMonitorPublicacao"));
-        EXPECT_EQ(underived.erpVersion().versaoErp, "Versao Inicial");
+        EXPECT_EQ(underived.erpVersion().erpVersion, "Versao Inicial");
     }
     EXPECT_TRUE(upgraded());
 }
@@ -309,10 +309,10 @@ TEST_F(UpdateCheckTest, AFreshInstallationGetsItsShortcutAndLosesItsMarkers) {
 TEST_F(UpdateCheckTest, WithoutTheMarkerIniOnlyTheExecCopyGoes) {
     const fs::path marker = erp.programFolder() / "Exec-velmoraMonitorPublicacao";
     std::ofstream(marker) << "installer copy";
-    check.TratarArquivosExec();
+    check.handleInstallerMarkers();
     EXPECT_FALSE(fs::exists(marker));
     EXPECT_TRUE(fs::is_empty(desktop));
-    EXPECT_NO_THROW(check.TratarArquivosExec()) << "nothing to delete is no error";
+    EXPECT_NO_THROW(check.handleInstallerMarkers()) << "nothing to delete is no error";
 }
 
 TEST_F(UpdateCheckTest, TheErpCopiesTheMastersProgramsThatTheUpdateFolderLacks) {
@@ -334,9 +334,9 @@ TEST_F(UpdateCheckTest, TheErpCopiesTheMastersProgramsThatTheUpdateFolderLacks) 
         std::ofstream(erp.programFolder() / "Exec-velmoraempresa.ini")
             << "[configuracao]\r\npastamestre=" << master.string() << "\r\n";
         UpdateCheck erpCheck(erp.programFolder() / program, host, launcher, desktop);
-        erpCheck.PrepararAtualizador("", erp.serverIni().string());
+        erpCheck.prepareUpdater("", erp.serverIni().string());
 
-        erpCheck.TratarArquivosExec();
+        erpCheck.handleInstallerMarkers();
 
         const bool copies = std::string(program) != "velmoraempresa.exe";  // the names compare with case
         EXPECT_EQ(fs::exists(updateFolder / "Relatorios.EXE"), copies) << program;
@@ -351,9 +351,9 @@ TEST_F(UpdateCheckTest, TheErpCopiesTheMastersProgramsThatTheUpdateFolderLacks) 
 TEST_F(UpdateCheckTest, AMarkerIniWithoutMasterFolderCopiesNothing) {
     std::ofstream(erp.programFolder() / "Exec-velmoraEmpresa.ini") << "[configuracao]\r\n";
     UpdateCheck erpCheck(erp.programFolder() / "velmoraEmpresa.exe", host, launcher, desktop);
-    erpCheck.PrepararAtualizador("", erp.serverIni().string());
+    erpCheck.prepareUpdater("", erp.serverIni().string());
     const auto before = std::distance(fs::directory_iterator(updateFolder), fs::directory_iterator());
-    erpCheck.TratarArquivosExec();
+    erpCheck.handleInstallerMarkers();
     EXPECT_EQ(std::distance(fs::directory_iterator(updateFolder), fs::directory_iterator()), before);
     EXPECT_FALSE(fs::exists(erp.programFolder() / "Exec-velmoraEmpresa.ini"));
 }

@@ -55,9 +55,9 @@ private:
 TEST(Win32GenericMessage, ANoticeShowsOnlyItsTextForFiveSecondsAndCloses) {
     SeenNotice seen;
     WatchingClock clock(seen);
-    MostrarMensagemWin32("O aplicativo C:\\velmora\\velmoraMonitorPublicacao.exe já está sendo executado em outra "
-                         "sessão de trabalho.",
-                         false, true, clock);
+    showWin32GenericMessageWindow("O aplicativo C:\\velmora\\velmoraMonitorPublicacao.exe já está sendo executado em outra "
+                                  "sessão de trabalho.",
+                                  false, true, clock);
 
     const auto waited = std::accumulate(clock.inner.sleeps.begin(), clock.inner.sleeps.end(),
                                         std::chrono::milliseconds{0});
@@ -75,7 +75,7 @@ TEST(Win32GenericMessage, ANoticeShowsOnlyItsTextForFiveSecondsAndCloses) {
 
 TEST(Win32GenericMessage, AConfirmationReturnsAtOnceAndClosesOnlyByTheTickedBoxAndOk) {
     test::FakeClock clock;
-    MostrarMensagemWin32("Há uma nova versão.", true, false, clock);
+    showWin32GenericMessageWindow("Há uma nova versão.", true, false, clock);
     EXPECT_TRUE(clock.sleeps.empty());
 
     HWND window = openGenericMessage();
@@ -105,15 +105,15 @@ TEST(Win32GenericMessage, AConfirmationReturnsAtOnceAndClosesOnlyByTheTickedBoxA
 class Win32ProgressWindowTest : public ::testing::Test {
 protected:
     HWND openForm() {
-        progresso.AbrirProgresso();
-        return progresso.frmProgressoGeral();
+        progressWindow.openProgress();
+        return progressWindow.progressForm();
     }
     int shownPercent() const {
         return static_cast<int>(
-            SendMessageW(GetDlgItem(progresso.frmProgressoGeral(), kProgressGauge), PBM_GETPOS, 0, 0));
+            SendMessageW(GetDlgItem(progressWindow.progressForm(), kProgressGauge), PBM_GETPOS, 0, 0));
     }
 
-    Win32ProgressWindow progresso;
+    Win32ProgressWindow progressWindow;
 };
 
 TEST_F(Win32ProgressWindowTest, TheWindowIsLaidOutAsDesignedAndCentred) {
@@ -147,42 +147,42 @@ TEST_F(Win32ProgressWindowTest, TheWindowIsLaidOutAsDesignedAndCentred) {
 
 TEST_F(Win32ProgressWindowTest, StartingARunSetsTheTextsAndAdvancingStopsAtTheMaximum) {
     HWND form = openForm();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 3);
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 3);
     EXPECT_EQ(windowText(form), L"Aguarde ...");
     EXPECT_EQ(windowText(GetDlgItem(form, kProgressTitle)), L"Gerando a planilha... ...");
     EXPECT_EQ(windowText(GetDlgItem(form, kProgressFooter)), L"Aguarde o processamento...");
     EXPECT_EQ(shownPercent(), 0);
 
-    progresso.AvancarProgresso();
+    progressWindow.advanceProgress();
     EXPECT_EQ(shownPercent(), 33);
     for (int i = 0; i < 4; ++i) {
-        progresso.AvancarProgresso();
+        progressWindow.advanceProgress();
     }
-    EXPECT_EQ(progresso.gauge().progress(), 3);
+    EXPECT_EQ(progressWindow.gauge().progress(), 3);
     EXPECT_EQ(shownPercent(), 100);
 }
 
 TEST_F(Win32ProgressWindowTest, ASecondRangeStartsFromZeroWhateverTheFirstWas) {
     openForm();
-    progresso.IniciarProgresso("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...", 0, 7);
+    progressWindow.startProgress("Aguarde ...", "Obtendo dados do relatório... ...", "Aguarde o processamento...", 0, 7);
     for (int i = 0; i < 7; ++i) {
-        progresso.AvancarProgresso();
+        progressWindow.advanceProgress();
     }
     EXPECT_EQ(shownPercent(), 100);
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
-    EXPECT_EQ(progresso.gauge().progress(), 0);
-    EXPECT_EQ(progresso.gauge().maxValue(), 2);
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 2);
+    EXPECT_EQ(progressWindow.gauge().progress(), 0);
+    EXPECT_EQ(progressWindow.gauge().maxValue(), 2);
     EXPECT_EQ(shownPercent(), 0);
-    progresso.AvancarProgresso();
+    progressWindow.advanceProgress();
     EXPECT_EQ(shownPercent(), 50);
 
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 0);
-    progresso.AvancarProgresso();
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 0);
+    progressWindow.advanceProgress();
     EXPECT_EQ(shownPercent(), 0);  // a run without rows
 
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 10, 20);
-    EXPECT_EQ(progresso.gauge().minValue(), 10);
-    EXPECT_EQ(progresso.gauge().progress(), 10);  // pulled into the range
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 10, 20);
+    EXPECT_EQ(progressWindow.gauge().minValue(), 10);
+    EXPECT_EQ(progressWindow.gauge().progress(), 10);  // pulled into the range
     EXPECT_EQ(shownPercent(), 0);
 }
 
@@ -213,14 +213,14 @@ TEST(Win32GaugeRange, ThePercentageIsTruncatedAndTheProgressClamped) {
 
 TEST_F(Win32ProgressWindowTest, TheCloseBoxEndsTheWindowAndTheRunGoesOnUndisturbed) {
     HWND form = openForm();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
     SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
     EXPECT_FALSE(IsWindow(form));
-    EXPECT_EQ(progresso.frmProgressoGeral(), nullptr);
+    EXPECT_EQ(progressWindow.progressForm(), nullptr);
 
-    progresso.AvancarProgresso();
-    progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
-    progresso.FecharProgresso();
+    progressWindow.advanceProgress();
+    progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 5);
+    progressWindow.closeProgress();
 
     HWND again = openForm();
     ASSERT_NE(again, nullptr);
@@ -235,12 +235,12 @@ TEST_F(Win32ProgressWindowTest, OnlyOneWindowIsOpenAndItGoesWithItsOwner) {
     HWND third = nullptr;
     {
         Win32ProgressWindow other;
-        other.AbrirProgresso();
-        third = other.frmProgressoGeral();
+        other.openProgress();
+        third = other.progressForm();
         EXPECT_TRUE(IsWindow(third));
     }
     EXPECT_FALSE(IsWindow(third));
-    progresso.FecharProgresso();
+    progressWindow.closeProgress();
     EXPECT_FALSE(IsWindow(second));
 }
 

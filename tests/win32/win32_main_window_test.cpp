@@ -19,34 +19,34 @@ using win32::windowText;
 
 class RecordingEvents : public WindowEvents {
 public:
-    void FormShow() override { calls.push_back("FormShow"); }
-    void BitBtn1Click() override { calls.push_back("BitBtn1Click"); }
-    void pmnuiOpenClick() override { calls.push_back("pmnuiOpenClick"); }
-    void Sair1Click() override {
+    void windowShown() override { calls.push_back("FormShow"); }
+    void hideRequested() override { calls.push_back("BitBtn1Click"); }
+    void openRequested() override { calls.push_back("pmnuiOpenClick"); }
+    void quitRequested() override {
         calls.push_back("Sair1Click");
-        if (onSair1) {
-            onSair1();
+        if (onQuit) {
+            onQuit();
         }
     }
-    void Timer1Timer() override {
+    void cycleTimerFired() override {
         calls.push_back("Timer1Timer");
-        if (onTimer1) {
-            onTimer1();
+        if (onCycleTimer) {
+            onCycleTimer();
         }
     }
-    void Timer2Timer() override {
+    void disconnectWatchFired() override {
         calls.push_back("Timer2Timer");
-        if (onTimer2) {
-            onTimer2();
+        if (onDisconnectWatch) {
+            onDisconnectWatch();
         }
     }
-    void btnPublicarClick() override { calls.push_back("btnPublicarClick"); }
-    void BitBtn2Click() override { calls.push_back("BitBtn2Click"); }
+    void publishNowRequested() override { calls.push_back("btnPublicarClick"); }
+    void remindersNowRequested() override { calls.push_back("BitBtn2Click"); }
 
     std::vector<std::string> calls;
-    std::function<void()> onTimer1;
-    std::function<void()> onTimer2;
-    std::function<void()> onSair1;
+    std::function<void()> onCycleTimer;
+    std::function<void()> onDisconnectWatch;
+    std::function<void()> onQuit;
 };
 
 std::wstring cellText(HWND grid, int row, int column) {
@@ -106,7 +106,7 @@ protected:
     HWND control(int id) const { return GetDlgItem(window.handle(), id); }
     // A real tick of the watch (every 5 s) must not slip into a test that lists the handlers called.
     void stopTheWatch() { window.setDisconnectTimerActive(false); }
-    HWND grid() const { return control(Win32MainWindow::DBGridProcessos); }
+    HWND grid() const { return control(Win32MainWindow::reportsGrid); }
 
     test::FakeClock clock;
     RecordingEvents events;
@@ -141,23 +141,23 @@ TEST_F(MainWindowTest, TheWindowIsLaidOutAsDesignedAndStartsHidden) {
     EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 2);
     EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 2);
 
-    expectBounds(control(Win32MainWindow::GroupBox1), {8, 4, 641, 202}, "GroupBox1");
+    expectBounds(control(Win32MainWindow::reportsGroup), {8, 4, 641, 202}, "GroupBox1");
     expectBounds(grid(), {17, 26, 623, 172}, "DBGridProcessos");
-    expectBounds(control(Win32MainWindow::lblVersao), {215, 270, 225, 16}, "lblVersao");
-    expectBounds(control(Win32MainWindow::lblSituacao), {74, 332, 170, 16}, "lblSituacao");
-    expectBounds(control(Win32MainWindow::BitBtn2), {330, 324, 100, 30}, "BitBtn2");
-    expectBounds(control(Win32MainWindow::btnPublicar), {438, 324, 100, 30}, "btnPublicar");
-    expectBounds(control(Win32MainWindow::BitBtn1), {546, 324, 100, 30}, "BitBtn1");
-    expectBounds(control(Win32MainWindow::Bevel3), {8, 312, 641, 2}, "Bevel3");
+    expectBounds(control(Win32MainWindow::versionLabel), {215, 270, 225, 16}, "lblVersao");
+    expectBounds(control(Win32MainWindow::statusLabel), {74, 332, 170, 16}, "lblSituacao");
+    expectBounds(control(Win32MainWindow::remindersNowButton), {330, 324, 100, 30}, "BitBtn2");
+    expectBounds(control(Win32MainWindow::publishNowButton), {438, 324, 100, 30}, "btnPublicar");
+    expectBounds(control(Win32MainWindow::hideButton), {546, 324, 100, 30}, "BitBtn1");
+    expectBounds(control(Win32MainWindow::bevelAboveButtons), {8, 312, 641, 2}, "Bevel3");
 
-    EXPECT_EQ(windowText(control(Win32MainWindow::GroupBox1)), L"Processos sendo monitorados");
-    EXPECT_EQ(windowText(control(Win32MainWindow::Label1)), L"Processando:");
-    EXPECT_EQ(windowText(control(Win32MainWindow::Label2)), L"Observações:");
-    EXPECT_EQ(windowText(control(Win32MainWindow::Label3)), L"Situação:");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblVersao)), L"VERSÃO:");
-    EXPECT_EQ(windowText(control(Win32MainWindow::BitBtn2)), L"Forçar Email");
-    EXPECT_EQ(windowText(control(Win32MainWindow::btnPublicar)), L"Publicar Agora");
-    EXPECT_EQ(windowText(control(Win32MainWindow::BitBtn1)), L"Minimizar");
+    EXPECT_EQ(windowText(control(Win32MainWindow::reportsGroup)), L"Processos sendo monitorados");
+    EXPECT_EQ(windowText(control(Win32MainWindow::processingCaption)), L"Processando:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::observationCaption)), L"Observações:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::statusCaption)), L"Situação:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::versionLabel)), L"VERSÃO:");
+    EXPECT_EQ(windowText(control(Win32MainWindow::remindersNowButton)), L"Forçar Email");
+    EXPECT_EQ(windowText(control(Win32MainWindow::publishNowButton)), L"Publicar Agora");
+    EXPECT_EQ(windowText(control(Win32MainWindow::hideButton)), L"Minimizar");
 
     // ID and TP_PUBLICACAO are not shown; the last outcome comes after the four columns of the schedule.
     const std::vector<std::wstring> titles{L"Planilha", L"Tipo de Publicação", L"Última Publicação",
@@ -185,12 +185,12 @@ TEST_F(MainWindowTest, LabelsTakeUtf8Text) {
     window.setObservationText("Não foi possível acessar a pasta Dados no Servidor.");
     window.setVersionText("Versão: 10/12/2026 09:30");
     window.setActiveSinceText("Ativo desde: 10/12/2026 09:31:02");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblSituacao)), L"DORMINDO");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblPlanilhaProcessamento)), L"Comissões (Gestão)");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblObservacoes)),
+    EXPECT_EQ(windowText(control(Win32MainWindow::statusLabel)), L"DORMINDO");
+    EXPECT_EQ(windowText(control(Win32MainWindow::processingLabel)), L"Comissões (Gestão)");
+    EXPECT_EQ(windowText(control(Win32MainWindow::observationLabel)),
               L"Não foi possível acessar a pasta Dados no Servidor.");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblVersao)), L"Versão: 10/12/2026 09:30");
-    EXPECT_EQ(windowText(control(Win32MainWindow::lblAtivo)), L"Ativo desde: 10/12/2026 09:31:02");
+    EXPECT_EQ(windowText(control(Win32MainWindow::versionLabel)), L"Versão: 10/12/2026 09:30");
+    EXPECT_EQ(windowText(control(Win32MainWindow::activeSinceLabel)), L"Ativo desde: 10/12/2026 09:31:02");
 }
 
 TEST_F(MainWindowTest, TheGridShowsTheRowsAndKeepsTheCurrentReportAcrossRefreshes) {
@@ -278,9 +278,9 @@ TEST_F(MainWindowTest, ButtonsReachTheirHandlers) {
     stopTheWatch();
     window.showWindow();
     events.calls.clear();
-    SendMessageW(control(Win32MainWindow::BitBtn2), BM_CLICK, 0, 0);
-    SendMessageW(control(Win32MainWindow::btnPublicar), BM_CLICK, 0, 0);
-    SendMessageW(control(Win32MainWindow::BitBtn1), BM_CLICK, 0, 0);
+    SendMessageW(control(Win32MainWindow::remindersNowButton), BM_CLICK, 0, 0);
+    SendMessageW(control(Win32MainWindow::publishNowButton), BM_CLICK, 0, 0);
+    SendMessageW(control(Win32MainWindow::hideButton), BM_CLICK, 0, 0);
     window.processPendingEvents();
     EXPECT_EQ(events.calls, (std::vector<std::string>{"BitBtn2Click", "btnPublicarClick", "BitBtn1Click"}));
 }
@@ -290,15 +290,15 @@ TEST_F(MainWindowTest, TheKeyboardStartsOnTheGridAndTabMovesItToTheButtons) {
     EXPECT_EQ(GetFocus(), grid());
     PostMessageW(grid(), WM_KEYDOWN, VK_TAB, 0);
     window.processPendingEvents();
-    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn2));
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::remindersNowButton));
     for (int press = 0; press < 2; ++press) {
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
         window.processPendingEvents();
     }
-    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn1));
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::hideButton));
     SendMessageW(window.handle(), WM_ACTIVATE, WA_INACTIVE, 0);
     SendMessageW(window.handle(), WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(GetFocus(), control(Win32MainWindow::BitBtn1));  // back where it was
+    EXPECT_EQ(GetFocus(), control(Win32MainWindow::hideButton));  // back where it was
 }
 
 TEST_F(MainWindowTest, TheTrayIconOpensOnDoubleClickAndShowsItsMenuOnRightClick) {
@@ -339,30 +339,30 @@ TEST_F(MainWindowTest, TheTrayIconOpensOnDoubleClickAndShowsItsMenuOnRightClick)
     EXPECT_EQ(events.calls, (std::vector<std::string>{"pmnuiOpenClick", "Sair1Click"}));
 
     events.calls.clear();
-    SendMessageW(main, WM_COMMAND, Win32MainWindow::pmnuiOpen, 0);
+    SendMessageW(main, WM_COMMAND, Win32MainWindow::openMenuItem, 0);
     EXPECT_EQ(events.calls, std::vector<std::string>{"pmnuiOpenClick"});
 }
 
 TEST_F(MainWindowTest, TimerTicksGoToTheirHandlersOnlyWhileTheirTimerRuns) {
     HWND main = window.handle();
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);  // Timer1 starts switched off
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kCycleTimerId, 0);  // cycleTimer starts switched off
     window.processPendingEvents();
     EXPECT_TRUE(events.calls.empty());
 
     window.setCycleTimerActive(true);
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kCycleTimerId, 0);
     EXPECT_EQ(events.calls, std::vector<std::string>{"Timer1Timer"});
 
-    // Timer2 runs from the start; its tick is handed on through the message queue.
+    // disconnectTimer runs from the start; its tick is handed on through the message queue.
     events.calls.clear();
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);
     EXPECT_TRUE(events.calls.empty());
     window.processPendingEvents();
     EXPECT_EQ(events.calls, std::vector<std::string>{"Timer2Timer"});
 
     // A tick still queued when the watch is switched off is dropped.
     events.calls.clear();
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);
     window.setDisconnectTimerActive(false);
     window.processPendingEvents();
     EXPECT_TRUE(events.calls.empty());
@@ -376,16 +376,16 @@ TEST_F(MainWindowTest, TheSessionMayEndAtOnceAndItsEndStopsBothTimersBeforeTheMo
     window.processPendingEvents();
     EXPECT_EQ(std::count(events.calls.begin(), events.calls.end(), "Sair1Click"), 0) << "asking ends nothing";
     events.calls.clear();
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kCycleTimerId, 0);
     EXPECT_EQ(events.calls, std::vector<std::string>{"Timer1Timer"}) << "a session that goes on keeps its cycle";
 
     // The monitor's end lets pending messages run: neither a tick already queued nor a new one may start work.
-    events.onSair1 = [&] {
-        SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer1Id, 0);
-        SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    events.onQuit = [&] {
+        SendMessageW(main, WM_TIMER, Win32MainWindow::kCycleTimerId, 0);
+        SendMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);
         window.processPendingEvents();
     };
-    SendMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    SendMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);
     events.calls.clear();
     SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     window.processPendingEvents();
@@ -502,7 +502,7 @@ TEST_F(MainWindowTest, TheWatchKeepsTickingBehindItsOwnMessageBox) {
     HWND main = window.handle();
     int depth = 0;
     bool tickedBehindTheBox = false;
-    events.onTimer2 = [&] {
+    events.onDisconnectWatch = [&] {
         if (depth > 0) {
             tickedBehindTheBox = true;
             return;
@@ -520,7 +520,7 @@ TEST_F(MainWindowTest, TheWatchKeepsTickingBehindItsOwnMessageBox) {
         }
         if (!tickSent) {
             tickSent = true;
-            PostMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);  // the next tick, while the box waits
+            PostMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);  // the next tick, while the box waits
             return false;
         }
         if (!tickedBehindTheBox) {
@@ -529,7 +529,7 @@ TEST_F(MainWindowTest, TheWatchKeepsTickingBehindItsOwnMessageBox) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return true;
     });
-    PostMessageW(main, WM_TIMER, Win32MainWindow::kTimer2Id, 0);
+    PostMessageW(main, WM_TIMER, Win32MainWindow::kDisconnectTimerId, 0);
     window.processPendingEvents();
 
     EXPECT_FALSE(drive.gaveUp());
@@ -538,13 +538,13 @@ TEST_F(MainWindowTest, TheWatchKeepsTickingBehindItsOwnMessageBox) {
 }
 
 TEST_F(MainWindowTest, AnExceptionOfAHandlerComesOutWhereTheMessagesArePumped) {
-    events.onTimer1 = [] { throw std::runtime_error("ciclo"); };
+    events.onCycleTimer = [] { throw std::runtime_error("ciclo"); };
     window.setCycleTimerActive(true);
-    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kCycleTimerId, 0);
     EXPECT_THROW(window.processPendingEvents(), std::runtime_error);
     EXPECT_NO_THROW(window.processPendingEvents());  // thrown once
 
-    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kTimer1Id, 0);
+    PostMessageW(window.handle(), WM_TIMER, Win32MainWindow::kCycleTimerId, 0);
     EXPECT_THROW(window.runMessageLoop(), std::runtime_error);
 }
 

@@ -17,21 +17,21 @@ using namespace velmora;
 class DemoEvents final : public WindowEvents {
 public:
     explicit DemoEvents(Win32MainWindow& window) : window_(window) {}
-    void FormShow() override { window_.showReports(rows()); }
-    void BitBtn1Click() override { window_.hideWindow(); }
-    void pmnuiOpenClick() override {
+    void windowShown() override { window_.showReports(rows()); }
+    void hideRequested() override { window_.hideWindow(); }
+    void openRequested() override {
         std::printf("[demo] pmnuiOpenClick\n");
         std::fflush(stdout);
         window_.showWindow();
     }
-    void Sair1Click() override { window_.quitMessageLoop(); }
-    void Timer1Timer() override {}
-    void Timer2Timer() override {
+    void quitRequested() override { window_.quitMessageLoop(); }
+    void cycleTimerFired() override {}
+    void disconnectWatchFired() override {
         std::printf("[demo] Timer2Timer\n");
         std::fflush(stdout);
     }
-    void btnPublicarClick() override { window_.setProcessingText("Vendas por Vendedor"); }
-    void BitBtn2Click() override { window_.setObservationText("Avisos de vencimento gerados."); }
+    void publishNowRequested() override { window_.setProcessingText("Vendas por Vendedor"); }
+    void remindersNowRequested() override { window_.setObservationText("Avisos de vencimento gerados."); }
 
     static std::vector<ReportRow> rows() {
         return {
@@ -168,12 +168,12 @@ int mainWindowScene(const std::string& scene, int seconds) {
         SetWindowsHookExW(WH_CALLWNDPROC, logSent, nullptr, GetCurrentThreadId());
         SetWindowsHookExW(WH_GETMESSAGE, logPosted, nullptr, GetCurrentThreadId());
         // Hidden as after start-up: the notification area pops the menu up, then opens the window.
-        events.BitBtn1Click();
+        events.hideRequested();
         afterMs(1500, rightClickTrayIcon);
         afterMs(4000, closeMenu);
         afterMs(4500, doubleClickTray);
     } else {
-        events.pmnuiOpenClick();
+        events.openRequested();
     }
     if (scene == "menu") {
         afterMs(1500, rightClickTray);
@@ -197,24 +197,24 @@ int main(int argc, char** argv) {
     }
     SystemClock clock;
     if (scene == "notice") {
-        MostrarMensagemWin32("O aplicativo C:\\velmora\\velmoraMonitorPublicacao.exe já está sendo executado em "
-                             "outra sessão de trabalho.",
-                             false, true, clock);
+        showWin32GenericMessageWindow("O aplicativo C:\\velmora\\velmoraMonitorPublicacao.exe já está sendo executado em "
+                                      "outra sessão de trabalho.",
+                                      false, true, clock);
         return 0;
     }
     if (scene == "confirmation") {
-        MostrarMensagemWin32("AVISO: Existe uma nova versão do aplicativo velmoraMonitorPublicacao. O sistema será "
-                             "atualizado agora.",
-                             true, false, clock);
+        showWin32GenericMessageWindow("AVISO: Existe uma nova versão do aplicativo velmoraMonitorPublicacao. O sistema será "
+                                      "atualizado agora.",
+                                      true, false, clock);
         runFor(seconds);
         return 0;
     }
     if (scene == "progress") {
-        Win32ProgressWindow progresso;
-        progresso.AbrirProgresso();
-        progresso.IniciarProgresso("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 7);
+        Win32ProgressWindow progressWindow;
+        progressWindow.openProgress();
+        progressWindow.startProgress("Aguarde ...", "Gerando a planilha... ...", "Aguarde o processamento...", 0, 7);
         for (int i = 0; i < 4; ++i) {
-            progresso.AvancarProgresso();
+            progressWindow.advanceProgress();
         }
         runFor(seconds);
         return 0;

@@ -132,7 +132,7 @@ TEST(WindowsFileErrors, AFileHeldByAnotherProgramIsSaidToBeInUseWhateverReachesI
         EXPECT_EQ(messageOf([&] { copyFileReplacing(other, held); }),
                   "Não foi possível gravar o arquivo " + utf8Text(held) + ": " + kInUse)
             << where;
-        EXPECT_EQ(messageOf([&] { ObterTamanhoArquivo(held); }),
+        EXPECT_EQ(messageOf([&] { measureFileSize(held); }),
                   "Não foi possível abrir o arquivo " + utf8Text(held) + ": " + kInUse)
             << where;
         EXPECT_EQ(messageOf([&] {

@@ -98,7 +98,7 @@ TEST(LongPaths, TheJournalIsWrittenAndMovedAsideInAFolderBeyondMaxPath) {
         RunJournal journal(clock, JournalLimits{110, 2});
         journal.open(folder.path / "velmoraMonitorPublicacao.log");
         for (int number = 1; number <= 5; ++number) {
-            journal.record({JournalKind::Publicacao, "Vendas", true, "linha " + std::to_string(number)});
+            journal.record({JournalKind::Publication, "Vendas", true, "linha " + std::to_string(number)});
         }
         journal.flush();
         const auto failure = journal.takeFailure();

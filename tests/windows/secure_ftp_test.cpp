@@ -115,12 +115,12 @@ std::optional<std::string> missingTlsCloseNotify(const FtpSettings& settings) {
 class QueueHost final : public SurveyHost {
 public:
     explicit QueueHost(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {}
-    void DefinirSituacao(unsigned) override {}
+    void setStatus(unsigned) override {}
     void setProcessingText(const std::string&) override {}
     void setObservationText(const std::string& text) override { observation = text; }
     void processPendingEvents() override {}
-    std::string ObterPastaDadosServidor() override { return dataFolder_; }
-    std::int64_t ObterTamanhoArquivo(const fs::path& file) override { return velmora::ObterTamanhoArquivo(file); }
+    std::string serverDataFolder() override { return dataFolder_; }
+    std::int64_t measureFileSize(const fs::path& file) override { return velmora::measureFileSize(file); }
 
     std::string observation;
 
@@ -163,7 +163,7 @@ protected:
         test::FakeClock clock;
         const SurveyAccount account{server.settings.host, server.settings.port, server.settings.user,
                                     server.settings.password};
-        SurveyUpload(host, ftp, clock, account).EnviarPesquisas();
+        SurveyUpload(host, ftp, clock, account).uploadSurveys();
 
         EXPECT_EQ(host.observation, "");
         EXPECT_EQ(readBytes(server.root() / "Vendas.xlsx"), workbook);

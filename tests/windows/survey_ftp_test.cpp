@@ -48,7 +48,7 @@ class QueueHost final : public SurveyHost {
 public:
     explicit QueueHost(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {}
 
-    void DefinirSituacao(unsigned) override {}
+    void setStatus(unsigned) override {}
     void setProcessingText(const std::string& text) override {
         if (!text.empty()) {
             processed.push_back(text);
@@ -56,9 +56,9 @@ public:
     }
     void setObservationText(const std::string& text) override { observation = text; }
     void processPendingEvents() override {}
-    std::string ObterPastaDadosServidor() override { return dataFolder_; }
+    std::string serverDataFolder() override { return dataFolder_; }
     // The monitor's own size check.
-    std::int64_t ObterTamanhoArquivo(const fs::path& file) override { return velmora::ObterTamanhoArquivo(file); }
+    std::int64_t measureFileSize(const fs::path& file) override { return velmora::measureFileSize(file); }
 
     std::vector<std::string> processed;
     std::string observation;
@@ -84,7 +84,7 @@ TEST(SurveyUploadOnWindows, EveryFileArrivesByteForByteAndLeavesTheQueue) {
     QueueHost host(utf8Text(data) + "\\");
     FtpClient ftp;
     test::FakeClock clock;
-    SurveyUpload(host, ftp, clock, server.account).EnviarPesquisas();
+    SurveyUpload(host, ftp, clock, server.account).uploadSurveys();
 
     EXPECT_EQ(host.observation, "");
     EXPECT_EQ(host.processed, (std::vector<std::string>{"PQS_windows_grande.txt", "PQS_windows_texto.txt"}));
@@ -110,7 +110,7 @@ TEST(SurveyUploadOnWindows, AFileTheErpStillHoldsStaysInTheQueue) {
     QueueHost host(utf8Text(scratch / "Dados") + "\\");
     FtpClient ftp;
     test::FakeClock clock;
-    SurveyUpload(host, ftp, clock, server.account).EnviarPesquisas();
+    SurveyUpload(host, ftp, clock, server.account).uploadSurveys();
     CloseHandle(held);
 
     EXPECT_EQ(namesIn(queue), std::vector<std::string>{"PQS_windows_1_aberto.txt"});

@@ -59,7 +59,7 @@ TEST(UpdaterHandOver, AnUpdaterThatCannotStartIsToldAndOnlyOneThatRunsGetsTheIns
     test::RecordingUpdateHost host;
     DetachedProcessLauncher launcher;
     UpdateCheck check(programFolder / "velmoraMonitorPublicacao.exe", host, launcher);
-    check.PrepararAtualizador("", utf8Text(scratch / "Servidor São Paulo" / "Dados" / "velmora.ini"));
+    check.prepareUpdater("", utf8Text(scratch / "Servidor São Paulo" / "Dados" / "velmora.ini"));
     ASSERT_EQ(check.updateFolder(), utf8Text(updateFolder));
 
     EXPECT_NO_THROW(check.handOverToUpdater());
