@@ -54,10 +54,22 @@ add_test(NAME FtpServer.Start
 add_test(NAME FtpServer.Stop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_fixture stop ${FTP_FIXTURE_FOLDER})
 set_tests_properties(FtpServer.Start PROPERTIES FIXTURES_SETUP ftp_server)
 set_tests_properties(FtpServer.Stop PROPERTIES FIXTURES_CLEANUP ftp_server)
-add_executable(survey_ftp_tests_windows windows/survey_ftp_test.cpp)
+# FTPS and SFTP servers, two SFTP ones with keys of their own (a server whose key changed), in the FTP fixture's
+# folder name + "-" + theirs.
+foreach(_secure ftps sftp sftp-other)
+  string(REGEX REPLACE "-.*" "" _scheme ${_secure})
+  add_test(NAME SecureFtpServer.Start.${_secure} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_fixture start
+    ${FTP_FIXTURE_FOLDER}-${_secure} velmora s3nh@-Secreta ${_scheme})
+  add_test(NAME SecureFtpServer.Stop.${_secure}
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/ftp_fixture stop ${FTP_FIXTURE_FOLDER}-${_secure})
+  set_tests_properties(SecureFtpServer.Start.${_secure} PROPERTIES FIXTURES_SETUP ftp_server)
+  set_tests_properties(SecureFtpServer.Stop.${_secure} PROPERTIES FIXTURES_CLEANUP ftp_server)
+endforeach()
+add_executable(survey_ftp_tests_windows windows/survey_ftp_test.cpp windows/secure_ftp_test.cpp)
 target_link_libraries(survey_ftp_tests_windows PRIVATE velmora_windows_test_support velmora_survey velmora_monitor_core)
 gtest_discover_tests(survey_ftp_tests_windows DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300
-  FIXTURES_REQUIRED ftp_server ENVIRONMENT "VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
+  FIXTURES_REQUIRED ftp_server
+  ENVIRONMENT "VELMORA_FTP_FIXTURE=${_ftp_fixture_windows}")
 
 # Stand-ins for the Firebird client, each in a folder of its own: a 64-bit one, a 32-bit one (this machine cannot
 # run 32-bit programs, but loading the file is enough to be refused), one that needs a library not shipped and one

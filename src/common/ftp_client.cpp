@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <set>
@@ -16,8 +18,12 @@
 
 #include "common/file_error.h"
 #include "common/ftp_path.h"
+#include "common/base64.h"
+#include "common/ftp_trust.h"
 #include "common/platform_files.h"
+#include "common/ssh_fingerprint.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 
 namespace velmora {
 
@@ -96,10 +102,23 @@ std::string reasonText(CURLcode code, const char* detail) {
         return "o arquivo local não pôde ser lido";
     case CURLE_URL_MALFORMAT:
         return "o nome do arquivo ou da pasta não pode ser usado";
-    default:
-        return std::string("erro ") + std::to_string(static_cast<int>(code)) + " (" +
+    case CURLE_USE_SSL_FAILED:
+        return "o servidor não aceita conexão segura (AUTH TLS)";
+    case CURLE_SSL_CONNECT_ERROR:
+        return std::string("a conexão segura (TLS 1.2 ou mais nova) com o servidor falhou (") +
                (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
+    case CURLE_FAILED_INIT:
+        if (detail != nullptr && std::string_view(detail).find("ssh session") != std::string_view::npos) {
+            return sshSessionFailure(detail);
+        }
+        break;
+    case CURLE_SSL_CACERT_BADFILE:
+        return std::string("o arquivo ") + kSiteCertificatesFileName + " não contém certificados PEM válidos";
+    default:
+        break;
     }
+    return std::string("erro ") + std::to_string(static_cast<int>(code)) + " (" +
+           (detail != nullptr && *detail != '\0' ? detail : curl_easy_strerror(code)) + ")";
 }
 
 bool isRefusal(std::string_view reply) {
@@ -169,6 +188,32 @@ int closeSocket(void* sockets, curl_socket_t socket) {
     return closeSocketNow(socket);
 }
 
+// The server data folder's file of the site's own certificates; empty when there is none.
+std::string siteCertificates(const std::string& trustFolder) {
+    if (trustFolder.empty()) {
+        return {};
+    }
+    const std::filesystem::path file = utf8Path(trustFolder) / kSiteCertificatesFileName;
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return {};
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string pem((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        throw FtpError(fileErrorMessage("ler", file, errno));
+    }
+    return pem;
+}
+
+// The raw key of curl's description, which is base64 text when it has no length.
+std::string keyBlob(const curl_khkey& key) {
+    if (key.len != 0) {
+        return std::string(key.key, key.len);
+    }
+    return base64Decoded(key.key).value_or(std::string{});
+}
+
 size_t readFile(char* buffer, size_t size, size_t count, void* file) {
     const size_t read = std::fread(buffer, size, count, static_cast<std::FILE*>(file));
     if (read < count && std::ferror(static_cast<std::FILE*>(file)) != 0) {
@@ -181,7 +226,12 @@ size_t readFile(char* buffer, size_t size, size_t count, void* file) {
 
 struct FtpClient::State {
     FtpSettings settings;
-    FtpSettings active;  // what the open connection was made with
+    FtpSettings active;  // what the open connection was made with; the host without its scheme
+    FtpScheme scheme = FtpScheme::Ftp;
+    std::string trustedCertificates;  // besides the system's
+    std::string knownHosts;
+    std::string hostKeyRefusal;  // why the last connection refused the server's key
+    std::function<void(const std::string&)> hostKeyNotice;
     FtpFolder folder;
     std::chrono::seconds connectTimeout{30};
     std::chrono::seconds stalledTimeout{60};
@@ -225,7 +275,22 @@ struct FtpClient::State {
         lastReply.clear();
         errorBuffer[0] = '\0';
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == FtpScheme::Sftp ? "sftp" : "ftp");
+        if (scheme == FtpScheme::Ftps) {
+            curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+            curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+            if (!trustedCertificates.empty()) {
+                curl_blob blob{trustedCertificates.data(), trustedCertificates.size(), CURL_BLOB_COPY};
+                curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &blob);
+            }
+        } else if (scheme == FtpScheme::Sftp) {
+            curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES,
+                             static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+            curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
+            curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, checkHostKey);
+            curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, this);
+        }
         curl_easy_setopt(curl, CURLOPT_USERNAME, active.user.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, active.password.c_str());
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -266,6 +331,13 @@ struct FtpClient::State {
             throw FtpCancelled(kCancelledText);
         }
         std::string reason = reasonText(result, errorBuffer);
+        if (result == CURLE_PEER_FAILED_VERIFICATION && !hostKeyRefusal.empty()) {
+            reason = hostKeyRefusal;
+        } else if (result == CURLE_PEER_FAILED_VERIFICATION ||
+                   (result == CURLE_SSL_CONNECT_ERROR &&
+                    certificateProblem(errorBuffer) != CertificateProblem::Other)) {
+            reason = certificateRefusal(active.host, errorBuffer);
+        }
         if (!active.passive && (result == CURLE_OPERATION_TIMEDOUT || result == CURLE_FTP_ACCEPT_TIMEOUT)) {
             reason += kActiveModeFirewallHint;
         }
@@ -299,12 +371,40 @@ struct FtpClient::State {
         }
         prepare(curl, url());
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-        curl_easy_setopt(curl, CURLOPT_POSTQUOTE, list.get());
+        // SFTP's quote commands name whole paths and may as well run before the (empty) transfer.
+        curl_easy_setopt(curl, scheme == FtpScheme::Sftp ? CURLOPT_QUOTE : CURLOPT_POSTQUOTE, list.get());
         perform(curl, operation);
     }
 
-    std::string url(const std::string& fileName = {}) const {
-        return ftpUrl(active.host, active.port, folder, fileName);
+    std::string url(const std::string& fileName = {}) const { return url(folder, fileName); }
+    std::string url(const FtpFolder& in, const std::string& fileName = {}) const {
+        return remoteUrl(FtpServerAddress{scheme, active.host, active.port}, in, fileName);
+    }
+
+    // The known key is accepted, an unknown one recorded (curl adds it to the file), a different one refused.
+    static int checkHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
+                            void* self) {
+        State& s = *static_cast<State*>(self);
+        try {
+            const std::string presented = sshFingerprint(keyBlob(*found));
+            switch (match) {
+            case CURLKHMATCH_OK:
+                return CURLKHSTAT_FINE;
+            case CURLKHMATCH_MISSING:
+                if (s.hostKeyNotice) {
+                    s.hostKeyNotice(hostKeyRecorded(s.serverText(), presented));
+                }
+                return CURLKHSTAT_FINE_ADD_TO_FILE;
+            case CURLKHMATCH_MISMATCH:
+            case CURLKHMATCH_LAST:
+                break;
+            }
+            const std::string recorded = known != nullptr ? sshFingerprint(keyBlob(*known)) : "?";
+            s.hostKeyRefusal = hostKeyChanged(s.serverText(), recorded, presented);
+        } catch (const std::exception& error) {
+            s.hostKeyRefusal = error.what();
+        }
+        return CURLKHSTAT_REJECT;
     }
 
     std::string folderText() const {
@@ -328,12 +428,36 @@ void FtpClient::setTimeouts(std::chrono::seconds connect, std::chrono::seconds s
 
 void FtpClient::setCancelCheck(std::function<bool()> check) { state_->cancelCheck = std::move(check); }
 
+void FtpClient::setHostKeyNotice(std::function<void(const std::string&)> notice) {
+    state_->hostKeyNotice = std::move(notice);
+}
+
 void FtpClient::connect() {
     disconnect();
     State& s = *state_;
     s.active = s.settings;
-    s.active.host = trimmed(s.active.host);
+    const FtpServerAddress address = serverAddress(trimmed(s.active.host), s.active.port);
+    s.scheme = address.scheme;
+    s.active.host = address.host;
+    s.active.port = address.port;
     s.folder = FtpFolder{};
+    s.hostKeyRefusal.clear();
+    s.trustedCertificates.clear();
+    if (s.scheme == FtpScheme::Ftps) {
+        const std::string sitePem = siteCertificates(s.active.trustFolder);
+        if (!sitePem.empty()) {
+            s.trustedCertificates = certificatesToTrust(sitePem);
+        }
+    }
+    if (s.scheme == FtpScheme::Sftp) {
+        if (s.active.trustFolder.empty()) {
+            throw FtpError("Não foi possível conectar ao servidor SFTP " + s.serverText() +
+                           ": falta a pasta de dados do servidor, onde as chaves dos servidores ficam registradas.");
+        }
+        // libssh2 opens it with fopen: on Windows the folder's ANSI or short form; the file may not exist yet.
+        s.knownHosts = platform::pathForCLibrary(utf8Path(s.active.trustFolder)) +
+                       static_cast<char>(std::filesystem::path::preferred_separator) + kKnownHostsFileName;
+    }
     const std::string operation = "conectar ao servidor FTP";
     const std::string loginUrl = s.url();
     s.checkNotCancelled();
@@ -359,9 +483,15 @@ void FtpClient::changeDirectory(const std::string& remoteFolder) {
     const FtpFolder target = s.folder.changedTo(remoteFolder);
     const std::string operation = "abrir a pasta \"" + remoteFolder + "\" no servidor FTP";
     CURL* curl = s.require(operation);
-    s.prepare(curl, ftpUrl(s.active.host, s.active.port, target));
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    s.perform(curl, operation);
+    s.prepare(curl, s.url(target));
+    if (s.scheme != FtpScheme::Sftp) {
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        s.perform(curl, operation);
+    } else if (const CURLcode result = (curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 1L), curl_easy_perform(curl));
+               result != CURLE_OK) {
+        // SFTP has no CWD: reading the folder proves that it is there.
+        s.fail(curl, operation, result == CURLE_REMOTE_FILE_NOT_FOUND ? CURLE_REMOTE_ACCESS_DENIED : result);
+    }
     s.folder = target;
 }
 
@@ -394,7 +524,8 @@ std::vector<std::string> FtpClient::nameList() {
         if (!name.empty() && name.back() == '\r') {
             name.pop_back();
         }
-        if (!name.empty()) {
+        // SFTP lists the folder itself and its parent too.
+        if (!name.empty() && name != "." && name != "..") {
             names.push_back(std::move(name));
         }
         start = end + 1;
@@ -404,14 +535,23 @@ std::vector<std::string> FtpClient::nameList() {
 
 void FtpClient::deleteFile(const std::string& remoteName) {
     requirePlainName(remoteName, "apagar");
-    state_->runCommands("apagar o arquivo \"" + remoteName + "\" no servidor FTP", {"DELE " + remoteName});
+    const State& s = *state_;
+    state_->runCommands("apagar o arquivo \"" + remoteName + "\" no servidor FTP",
+                        {s.scheme == FtpScheme::Sftp ? "rm " + sftpQuotedPath(s.folder, remoteName)
+                                                     : "DELE " + remoteName});
 }
 
 void FtpClient::rename(const std::string& from, const std::string& to) {
     requirePlainName(from, "renomear");
     requirePlainName(to, "renomear");
-    state_->runCommands("renomear o arquivo \"" + from + "\" para \"" + to + "\" no servidor FTP",
-                        {"RNFR " + from, "RNTO " + to});
+    const State& s = *state_;
+    const std::string operation = "renomear o arquivo \"" + from + "\" para \"" + to + "\" no servidor FTP";
+    if (s.scheme == FtpScheme::Sftp) {
+        state_->runCommands(operation,
+                            {"rename " + sftpQuotedPath(s.folder, from) + " " + sftpQuotedPath(s.folder, to)});
+    } else {
+        state_->runCommands(operation, {"RNFR " + from, "RNTO " + to});
+    }
 }
 
 void FtpClient::upload(const std::filesystem::path& localFile, const std::string& remoteName) {

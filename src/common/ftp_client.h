@@ -24,16 +24,20 @@ public:
 };
 
 struct FtpSettings {
-    std::string host;
-    int port = 21;
+    std::string host;  // "ftps://host" (explicit TLS) and "sftp://host" (SSH) choose the scheme; bare: plain FTP
+    int port = 21;     // 0: the scheme's own
     std::string user;
     std::string password;
-    bool passive = true;
+    bool passive = true;  // FTP and FTPS
+    // The server data folder, whose velmoraMonitorPublicacao.ca.pem and .known_hosts are shared by the
+    // installation's machines; SFTP needs it.
+    std::string trustFolder{};
 };
 
 // The program's one FTP client (IdFTP1), shared by the report uploads and the survey upload: one logged-in
 // control connection from connect() to disconnect(), binary transfers, time-outs so that a dead server never
-// freezes the monitor.
+// freezes the monitor. FTPS protects the login and every transfer with TLS 1.2 or newer and checks the server's
+// certificate; SFTP checks the server's key against the one recorded at the first connection.
 class FtpClient {
 public:
     FtpClient();
@@ -67,6 +71,8 @@ public:
     // answers true, operations stop with FtpCancelled instead of waiting for their time-outs, and the connection
     // is dropped without waiting for the server either.
     void setCancelCheck(std::function<bool()> check);
+    // Told, for the run journal, when an SFTP server's key is seen for the first time and recorded.
+    void setHostKeyNotice(std::function<void(const std::string& text)> notice);
 
 private:
     struct State;

@@ -76,12 +76,19 @@ std::string urlHost(std::string_view host) {
 }  // namespace
 
 std::string ftpUrl(std::string_view host, int port, const FtpFolder& folder, std::string_view fileName) {
-    if (port < 1 || port > 65535) {
-        throw FtpError("A porta " + std::to_string(port) + " do servidor FTP " + std::string(host) +
+    return remoteUrl(FtpServerAddress{FtpScheme::Ftp, std::string(host), port}, folder, fileName);
+}
+
+std::string remoteUrl(const FtpServerAddress& server, const FtpFolder& folder, std::string_view fileName) {
+    if (server.port < 1 || server.port > 65535) {
+        throw FtpError("A porta " + std::to_string(server.port) + " do servidor FTP " + server.host +
                        " não é válida.");
     }
-    std::string url = "ftp://" + urlHost(host) + ":" + std::to_string(port) + "/";
-    if (folder.absolute) {
+    const bool sftp = server.scheme == FtpScheme::Sftp;
+    std::string url = (sftp ? "sftp://" : "ftp://") + urlHost(server.host) + ":" + std::to_string(server.port) + "/";
+    if (sftp && !folder.absolute) {
+        url += "~/";
+    } else if (!sftp && folder.absolute) {
         url += "%2F";
     }
     for (const std::string& name : folder.names) {
@@ -90,6 +97,76 @@ std::string ftpUrl(std::string_view host, int port, const FtpFolder& folder, std
     }
     url += percentEncoded(fileName);
     return url;
+}
+
+std::string sftpQuotedPath(const FtpFolder& folder, std::string_view fileName) {
+    // A relative path starts at the login's folder on every server; curl does not expand "/~/" here.
+    std::string path = folder.absolute ? "/" : "";
+    for (const std::string& name : folder.names) {
+        path += name;
+        path += '/';
+    }
+    path += fileName;
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+FtpServerAddress serverAddress(std::string_view server, int port) {
+    FtpServerAddress address;
+    for (const FtpScheme scheme : {FtpScheme::Ftp, FtpScheme::Ftps, FtpScheme::Sftp}) {
+        const std::string prefix = std::string(schemeName(scheme)) + "://";
+        if (startsWithIgnoringCase(server, prefix)) {
+            address.scheme = scheme;
+            server.remove_prefix(prefix.size());
+            break;
+        }
+    }
+    // "ftps://host/" as a browser writes it.
+    while (!server.empty() && server.back() == '/') {
+        server.remove_suffix(1);
+    }
+    address.host = std::string(server);
+    address.port = port != 0 ? port : address.scheme == FtpScheme::Sftp ? 22 : 21;
+    return address;
+}
+
+const char* schemeName(FtpScheme scheme) {
+    switch (scheme) {
+    case FtpScheme::Ftps:
+        return "ftps";
+    case FtpScheme::Sftp:
+        return "sftp";
+    case FtpScheme::Ftp:
+        break;
+    }
+    return "ftp";
+}
+
+std::string serverLocation(const FtpServerAddress& server) {
+    return std::string(schemeName(server.scheme)) + "://" + server.host + ":" + std::to_string(server.port);
 }
 
 }  // namespace velmora

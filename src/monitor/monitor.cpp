@@ -9,6 +9,7 @@
 #include "common/file_error.h"
 #include "common/file_time.h"
 #include "common/firebird_loader.h"
+#include "common/ftp_trust.h"
 #include "common/platform_files.h"
 #include "common/ptbr_format.h"
 #include "common/text.h"
@@ -72,6 +73,8 @@ Monitor::Monitor(fs::path programPath, MonitorUi& ui, ProcessControl& process, C
       process_(process, journal_, programPath_),
       update_(update),
       settings_(std::move(programPath), ui_, process_) {
+    ftp_->setHostKeyNotice(
+        [this](const std::string& text) { journal_.record({JournalKind::Message, kKnownHostsFileName, true, text}); });
     jobs_ = jobs ? jobs(*this) : std::make_unique<CycleJobs>(*this);
 }
 

@@ -14,8 +14,10 @@
 #include "common/file_error.h"
 #include "common/ftp_client.h"
 #include "common/ftp_listing.h"
+#include "common/ftp_path.h"
 #include "common/ftp_staged_upload.h"
 #include "common/platform_files.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "monitor/erp_settings.h"
 #include "monitor/monitor_services.h"
@@ -149,9 +151,10 @@ PublicationResult PublishingTargets::uploadWorkbookToFtp(int reportId) {
     settings.password = row.field(0, "DS_SENHA_FTP").asString();
     settings.port = static_cast<int>(row.field(0, "NO_PORTA_FTP").asInteger());
     settings.passive = true;
+    settings.trustFolder = services_.settings().locateServerDataFolder().path;
     const std::string remoteFolder = row.field(0, "DS_PASTA_FTP").asString();
     PublicationResult result{false,
-                             "ftp://" + settings.host + ":" + std::to_string(settings.port) +
+                             serverLocation(serverAddress(trimmed(settings.host), settings.port)) +
                                  (remoteFolder.starts_with('/') ? "" : "/") + remoteFolder,
                              localSize, {}};
     ftp_.setSettings(std::move(settings));

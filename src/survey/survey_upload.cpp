@@ -133,8 +133,10 @@ SurveyUploadResult SurveyUpload::uploadSurveyFile(const fs::path& file) {
         return {SurveyUploadOutcome::Failed, error.what()};
     }
 
-    // Port and passive mode are the survey account's own, whatever the last report upload left behind.
-    ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true});
+    // Port and passive mode are the survey account's own, whatever the last report upload left behind. The queue is
+    // the data folder's "PESQUISA", and the data folder holds the certificates and host keys.
+    ftp_.setSettings(FtpSettings{account_.host, account_.port, account_.user, account_.password, true,
+                                 utf8Text(file.parent_path().parent_path())});
 
     const FtpConnectionScope scope(ftp_);
     std::vector<std::string> listing;

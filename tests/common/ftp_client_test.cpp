@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "common/ftp_path.h"
+#include "common/ftp_trust.h"
+#include "common/utf8_path.h"
+#include "support/connection_outcome.h"
 #include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
 #include "support/loopback_port.h"
@@ -394,6 +397,185 @@ TEST_F(FtpClientTest, AnUploadToAStalledServerStopsOnceTheCancelCheckSaysSo) {
 TEST_F(FtpClientTest, OperationsWithoutAConnectionFail) {
     EXPECT_THROW(client.nameList(), FtpError);
     EXPECT_THROW(client.remoteSize("a.xlsx"), FtpError);
+}
+
+// FTPS and SFTP do what plain FTP does, byte for byte; the server data folder holds what the client trusts.
+class SecureFtpTest : public FtpClientTest {
+protected:
+    FtpSettings settingsFor(const FtpTestServer& server) const {
+        FtpSettings settings = server.settings();
+        settings.trustFolder = utf8Text(trust.path());
+        return settings;
+    }
+    void trustAuthorityOf(const FtpTestServer& server) const {
+        fs::copy_file(server.certificateAuthority(), trust / kSiteCertificatesFileName,
+                      fs::copy_options::overwrite_existing);
+    }
+    fs::path knownHosts() const { return trust / kKnownHostsFileName; }
+
+    ScratchFolder trust;
+};
+
+TEST_F(SecureFtpTest, BothSchemesUploadListMeasureRenameAndDeleteByteForByte) {
+    const std::string content = binaryContent(300000);
+    writeBytes(local / "planilha.xlsx", content);
+    for (const FtpScheme scheme : {FtpScheme::Ftps, FtpScheme::Sftp}) {
+        SCOPED_TRACE(schemeName(scheme));
+        FtpTestServer server(FtpServerOptions{.scheme = scheme});
+        if (scheme == FtpScheme::Ftps) {
+            trustAuthorityOf(server);
+        }
+        const fs::path remoteFolder = server.root() / "Relatórios Mensais";
+        fs::create_directories(remoteFolder);
+        writeBytes(remoteFolder / "Antigo \"1\".xlsx", "x");
+
+        FtpClient ftp;
+        ftp.setSettings(settingsFor(server));
+        ftp.connect();
+        ftp.changeDirectory("Relatórios Mensais");
+        ftp.upload(local / "planilha.xlsx", ".Vendas de Março.xlsx.tmp");
+        EXPECT_EQ(ftp.remoteSize(".Vendas de Março.xlsx.tmp"), static_cast<std::int64_t>(content.size()));
+        ftp.rename(".Vendas de Março.xlsx.tmp", "Vendas de Março.xlsx");
+        ftp.deleteFile("Antigo \"1\".xlsx");
+        EXPECT_EQ(ftp.nameList(), std::vector<std::string>{"Vendas de Março.xlsx"});
+        try {
+            ftp.changeDirectory("/Não Existe");
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            EXPECT_NE(std::string(error.what()).find("a pasta não existe"), std::string::npos) << error.what();
+        }
+        ftp.disconnect();
+
+        EXPECT_EQ(namesIn(remoteFolder), std::vector<std::string>{"Vendas de Março.xlsx"});
+        EXPECT_EQ(readBytes(remoteFolder / "Vendas de Março.xlsx"), content);
+    }
+}
+
+// The system's store does not know the test's authority; the site's own file adds it, and every other check still
+// holds.
+TEST_F(SecureFtpTest, CertificatesAreCheckedAgainstTheSystemAndTheSitesOwnAuthorities) {
+    const struct {
+        const char* name;
+        FtpServerOptions options;
+        bool siteTrustsIt;
+        const char* expected;  // none: the connection is made
+    } cases[] = {
+        {"unknown issuer", {.scheme = FtpScheme::Ftps}, false, "foi emitido por uma autoridade desconhecida"},
+        {"its authority in the .ca.pem", {.scheme = FtpScheme::Ftps}, true, nullptr},
+        {"made for another name", {.scheme = FtpScheme::Ftps, .certificateName = "outro.invalid"}, true,
+         "o certificado apresentado não é do servidor 127.0.0.1"},
+        {"expired", {.scheme = FtpScheme::Ftps, .expiredCertificate = true}, true, "está vencido"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FtpTestServer server(c.options);
+        fs::remove(trust / kSiteCertificatesFileName);
+        if (c.siteTrustsIt) {
+            trustAuthorityOf(server);
+        }
+        FtpClient ftp;
+        ftp.setSettings(settingsFor(server));
+        const std::string message = test::expectConnection(ftp, c.expected);
+        if (c.expected != nullptr) {
+            EXPECT_NE(message.find("conectar ao servidor FTP 127.0.0.1, porta"), std::string::npos) << message;
+        }
+        // The password goes only to a server whose certificate passed.
+        EXPECT_EQ(server.log().find("logged in") != std::string::npos, c.expected == nullptr) << server.log();
+    }
+}
+
+TEST_F(SecureFtpTest, AnSftpServersKeyIsRecordedAtTheFirstConnectionAndAnotherKeyRefused) {
+    std::vector<std::string> notices;
+    client.setHostKeyNotice([&](const std::string& text) { notices.push_back(text); });
+    FtpTestServer first(FtpServerOptions{.scheme = FtpScheme::Sftp});
+    for (int i = 0; i < 2; ++i) {
+        client.setSettings(settingsFor(first));
+        client.connect();
+        client.disconnect();
+    }
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(first.hostKeyFingerprint()), std::string::npos) << notices[0];
+    const std::string recorded = readBytes(knownHosts());
+    EXPECT_NE(recorded.find("127.0.0.1 ssh-rsa "), std::string::npos) << recorded;
+
+    // The same host with another key: someone in between, or a server reinstalled.
+    FtpTestServer second(FtpServerOptions{.scheme = FtpScheme::Sftp});
+    client.setSettings(settingsFor(second));
+    try {
+        client.connect();
+        ADD_FAILURE() << "no error";
+    } catch (const FtpError& error) {
+        const std::string message = error.what();
+        for (const std::string& part : {std::string("servidor SFTP 127.0.0.1"), first.hostKeyFingerprint(),
+                                        second.hostKeyFingerprint(), std::string(kKnownHostsFileName)}) {
+            EXPECT_NE(message.find(part), std::string::npos) << part << " in " << message;
+        }
+    }
+    EXPECT_EQ(readBytes(knownHosts()), recorded);
+    EXPECT_EQ(second.log().find("login velmora"), std::string::npos) << second.log();
+
+    // Once an administrator removes the line, the new key is recorded.
+    fs::remove(knownHosts());
+    client.connect();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[1].find(second.hostKeyFingerprint()), std::string::npos) << notices[1];
+}
+
+TEST_F(SecureFtpTest, AWrongPasswordIsRefusedAndNeverShown) {
+    for (const FtpScheme scheme : {FtpScheme::Ftps, FtpScheme::Sftp}) {
+        SCOPED_TRACE(schemeName(scheme));
+        FtpTestServer server(FtpServerOptions{.scheme = scheme});
+        if (scheme == FtpScheme::Ftps) {
+            trustAuthorityOf(server);
+        }
+        FtpSettings settings = settingsFor(server);
+        settings.password = "errada-" + settings.password;
+        FtpClient ftp;
+        ftp.setSettings(settings);
+        try {
+            ftp.connect();
+            ADD_FAILURE() << "no error";
+        } catch (const FtpError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find("o servidor recusou o usuário ou a senha"), std::string::npos) << message;
+            EXPECT_EQ(message.find(settings.password), std::string::npos) << message;
+        }
+    }
+}
+
+TEST_F(SecureFtpTest, AnSftpServerWithNoHostKeyAlgorithmInCommonIsRefusedWithWhatItNeeds) {
+    // An OpenSSH 8.8 or newer with only an RSA host key: never ssh-rsa, which is all libssh2 1.10 takes of an RSA key.
+    FtpTestServer server(FtpServerOptions{.scheme = FtpScheme::Sftp, .withoutSshRsa = true});
+    FtpClient ftp;
+    ftp.setSettings(settingsFor(server));
+    const std::string message = test::expectConnection(ftp, "a sessão SSH com o servidor não pôde ser iniciada");
+    EXPECT_NE(message.find("HostKeyAlgorithms +ssh-rsa"), std::string::npos) << message;
+    EXPECT_FALSE(fs::exists(knownHosts()));
+}
+
+TEST(FtpServerAddress, TheSchemeComesFromTheServerFieldAndAPortOfZeroIsTheSchemesOwn) {
+    const struct {
+        const char* server;
+        int port;
+        const char* location;
+    } cases[] = {
+        {"ftp.example.com", 21, "ftp://ftp.example.com:21"},
+        {"ftp.example.com", 0, "ftp://ftp.example.com:21"},
+        {"FTPS://ftp.example.com/", 0, "ftps://ftp.example.com:21"},
+        {"ftps://ftp.example.com", 990, "ftps://ftp.example.com:990"},
+        {"sftp://ftp.example.com", 0, "sftp://ftp.example.com:22"},
+        {"sftp://10.0.0.5", 2222, "sftp://10.0.0.5:2222"},
+        {"ftp://ftp.example.com", 2121, "ftp://ftp.example.com:2121"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(serverLocation(serverAddress(c.server, c.port)), c.location) << c.server;
+    }
+    const FtpFolder relative = FtpFolder{}.changedTo("Relatórios/2026");
+    const FtpServerAddress sftp{FtpScheme::Sftp, "h", 22};
+    EXPECT_EQ(remoteUrl(sftp, relative, "a b.xlsx"), "sftp://h:22/~/Relat%C3%B3rios/2026/a%20b.xlsx");
+    EXPECT_EQ(remoteUrl(sftp, FtpFolder{}.changedTo("/pub")), "sftp://h:22/pub/");
+    EXPECT_EQ(sftpQuotedPath(relative, "a \"b\".xlsx"), "\"Relatórios/2026/a \\\"b\\\".xlsx\"");
+    EXPECT_THROW(remoteUrl(serverAddress("http://h", 0), FtpFolder{}), FtpError);
 }
 
 }  // namespace

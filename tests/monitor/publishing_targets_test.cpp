@@ -10,6 +10,8 @@
 #include <string>
 
 #include "common/ftp_client.h"
+#include "common/ftp_path.h"
+#include "common/ftp_trust.h"
 #include "common/ptbr_format.h"
 #include "common/sql_text.h"
 #include "monitor_harness.h"
@@ -250,6 +252,58 @@ TEST_F(PublishingTargetsTest, FailedUploadsAreReportedAndLeaveTheReportDue) {
             EXPECT_TRUE(namesIn(remoteFolder).empty());
         }
         EXPECT_FALSE(h.monitor->ftp().connected());
+    }
+}
+
+// FTPS and SFTP deliver the same way: under a temporary name, checked, renamed; a server that dies mid-transfer
+// leaves the previous workbook under the report's name. The journal names the scheme, and an SFTP server's key
+// seen for the first time is journaled with its fingerprint.
+TEST_F(PublishingTargetsTest, SecureSchemesDeliverTheWorkbookAndADeadServerLeavesThePreviousOne) {
+    const struct {
+        FtpScheme scheme;
+        std::int64_t exitUploadAfter;
+    } cases[] = {
+        {FtpScheme::Ftps, -1}, {FtpScheme::Sftp, -1}, {FtpScheme::Ftps, 60000}, {FtpScheme::Sftp, 60000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(schemeName(c.scheme)) + (c.exitUploadAfter >= 0 ? ", server killed" : ""));
+        h.monitor->database().execute("delete from tab_relatorio");
+        FtpTestServer server(
+            FtpServerOptions{.scheme = c.scheme, .password = kPassword, .exitUploadAfter = c.exitUploadAfter});
+        if (c.scheme == FtpScheme::Ftps) {
+            fs::copy_file(server.certificateAuthority(), h.erp.dataFolder() / kSiteCertificatesFileName,
+                          fs::copy_options::overwrite_existing);
+        }
+        const fs::path remoteFolder = server.root() / "publico";
+        fs::create_directories(remoteFolder);
+        writeBytes(remoteFolder / "Vendas.xlsx", "the previous workbook");
+        const std::string content = workbookContent(400000);
+        putWorkbook("Vendas", content);
+        insertFtpReport("Vendas", server.address(), server.port(), "publico");
+
+        const PublicationResult result = targets.uploadWorkbookToFtp(1);
+
+        EXPECT_EQ(result.target, std::string(schemeName(c.scheme)) + "://127.0.0.1:" +
+                                     std::to_string(server.port()) + "/publico");
+        EXPECT_FALSE(h.monitor->ftp().connected());
+        if (c.exitUploadAfter < 0) {
+            EXPECT_TRUE(result.ok) << result.error;
+            EXPECT_EQ(readBytes(remoteFolder / "Vendas.xlsx"), content);
+            EXPECT_EQ(namesIn(remoteFolder), std::vector<std::string>{"Vendas.xlsx"});
+            expectRescheduled();
+        } else {
+            EXPECT_FALSE(result.ok);
+            EXPECT_NE(result.error.find("Não foi possível enviar o arquivo \".Vendas.xlsx."), std::string::npos)
+                << result.error;
+            EXPECT_EQ(result.error.find(kPassword), std::string::npos) << result.error;
+            EXPECT_EQ(readBytes(remoteFolder / "Vendas.xlsx"), "the previous workbook");
+            expectNotRescheduled();
+        }
+        if (c.scheme == FtpScheme::Sftp) {
+            h.monitor->journal().flush();
+            const std::string journal = readBytes(h.erp.dataFolder() / "velmoraMonitorPublicacao.log");
+            EXPECT_NE(journal.find(server.hostKeyFingerprint()), std::string::npos) << journal;
+            fs::remove(h.erp.dataFolder() / kKnownHostsFileName);  // the next case's server has a key of its own
+        }
     }
 }
 

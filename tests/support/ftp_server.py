@@ -10,7 +10,7 @@ import os
 import time
 
 from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -34,6 +34,9 @@ def parse_arguments():
                         help="close the data connection once an upload has brought this many bytes")
     parser.add_argument("--stall-upload-after", type=int, default=-1,
                         help="stop answering altogether once an upload has brought this many bytes")
+    parser.add_argument("--exit-upload-after", type=int, default=-1,
+                        help="the whole server ends once an upload has brought this many bytes")
+    parser.add_argument("--certificate", help="PEM with the certificate and its key: FTPS, TLS required throughout")
     return parser.parse_args()
 
 
@@ -42,8 +45,18 @@ class RefusingAuthorizer(DummyAuthorizer):
         raise AuthenticationFailed("Login refused.")
 
 
-def data_handler(drop_after, stall_after):
-    class MisbehavingDTPHandler(DTPHandler):
+class PatientTLSDataHandler(TLS_DTPHandler):
+    """curl starts the data connection's TLS handshake before it sends the command, which pyftpdlib takes for a
+    connection that went away; a connection that really goes away is still seen when it is read."""
+
+    def readable(self):
+        if not self.receive and not self._initialized:
+            return True
+        return super().readable()
+
+
+def data_handler(base, drop_after, stall_after, exit_after):
+    class MisbehavingDTPHandler(base):
         def handle_read(self):
             super().handle_read()
             if not self.receive or self._closed:
@@ -52,6 +65,9 @@ def data_handler(drop_after, stall_after):
                 self.file_obj.flush()  # what arrived is on disk, so a test sees that the server stalled
                 while True:  # the whole server hangs, like a machine that went away
                     time.sleep(3600)
+            if 0 <= exit_after <= self.tot_bytes_received:
+                self.file_obj.flush()
+                os._exit(1)  # like a machine that went away mid-transfer
             if 0 <= drop_after <= self.tot_bytes_received:
                 self._resp = ("426 Connection closed; transfer aborted.", logging.info)
                 self.close()
@@ -67,7 +83,9 @@ def main():
     permissions = "elr" if arguments.read_only else "elradfmwMT"
     authorizer.add_user(arguments.user, arguments.password, arguments.root, perm=permissions)
 
-    class Handler(FTPHandler):
+    secure = arguments.certificate is not None
+
+    class Handler(TLS_FTPHandler if secure else FTPHandler):
         def ftp_NLST(self, path):
             if arguments.refuse_empty_listing and self.fs.isdir(path) and not self.fs.listdir(path):
                 self.respond("550 No files found.")
@@ -97,8 +115,14 @@ def main():
     Handler.auth_failed_timeout = 0  # a refused login answers at once
     if arguments.no_size:
         Handler.proto_cmds = {name: value for name, value in FTPHandler.proto_cmds.items() if name != "SIZE"}
-    if arguments.drop_upload_after >= 0 or arguments.stall_upload_after >= 0:
-        Handler.dtp_handler = data_handler(arguments.drop_upload_after, arguments.stall_upload_after)
+    if secure:
+        Handler.dtp_handler = PatientTLSDataHandler
+        Handler.certfile = arguments.certificate
+        Handler.tls_control_required = True
+        Handler.tls_data_required = True
+    if arguments.drop_upload_after >= 0 or arguments.stall_upload_after >= 0 or arguments.exit_upload_after >= 0:
+        Handler.dtp_handler = data_handler(PatientTLSDataHandler if secure else DTPHandler, arguments.drop_upload_after,
+                                           arguments.stall_upload_after, arguments.exit_upload_after)
 
     logging.basicConfig(level=logging.DEBUG, format="%(message)s")  # every command and reply
     server = FTPServer(("127.0.0.1", 0), Handler)

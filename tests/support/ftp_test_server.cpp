@@ -16,11 +16,21 @@ const std::string kPython = "/usr/bin/python3";
 
 }  // namespace
 
+std::string supportScript(const char* name) { return std::string(VELMORA_FIXTURES_DIR) + "/../support/" + name; }
+
+void run(const std::vector<std::string>& arguments, const fs::path& log) {
+    ChildProcess process(arguments, {}, log.string());
+    if (process.waitFor(std::chrono::seconds(120)) != 0) {
+        throw std::runtime_error(arguments[1] + " failed: " + readBytes(log));
+    }
+}
+
 FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(options)) {
     fs::create_directories(root());
     const fs::path portFile = folder_.path() / "port";
+    const bool sftp = options_.scheme == FtpScheme::Sftp;
     std::vector<std::string> arguments = {kPython,
-                                          std::string(VELMORA_FIXTURES_DIR) + "/../support/ftp_server.py",
+                                          supportScript(sftp ? "sftp_server.py" : "ftp_server.py"),
                                           "--root",
                                           root().string(),
                                           "--port-file",
@@ -29,6 +39,24 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
                                           options_.user,
                                           "--password",
                                           options_.password};
+    if (sftp) {
+        arguments.insert(arguments.end(), {"--host-key", (folder_.path() / "host_key").string()});
+        if (options_.withoutSshRsa) {
+            arguments.insert(arguments.end(), {"--host-key-algorithms", "rsa-sha2-512,rsa-sha2-256"});
+        }
+    }
+    if (options_.scheme == FtpScheme::Ftps) {
+        std::vector<std::string> make = {kPython, supportScript("test_certificate.py"), "--folder",
+                                         folder_.path().string(), "--name", options_.certificateName};
+        if (options_.expiredCertificate) {
+            make.push_back("--expired");
+        }
+        run(make, folder_.path() / "certificate.log");
+        arguments.insert(arguments.end(), {"--certificate", (folder_.path() / "server.pem").string()});
+    }
+    if (options_.exitUploadAfter >= 0) {
+        arguments.insert(arguments.end(), {"--exit-upload-after", std::to_string(options_.exitUploadAfter)});
+    }
     if (!options_.sizeCommand) {
         arguments.push_back("--no-size");
     }
@@ -71,9 +99,15 @@ FtpTestServer::FtpTestServer(FtpServerOptions options) : options_(std::move(opti
 
 FtpTestServer::~FtpTestServer() = default;  // the child is killed and reaped before the folder goes
 
+std::string FtpTestServer::address() const {
+    return options_.scheme == FtpScheme::Ftp ? host() : std::string(schemeName(options_.scheme)) + "://" + host();
+}
+
+std::string FtpTestServer::hostKeyFingerprint() const { return readBytes(folder_.path() / "host_key.fingerprint"); }
+
 FtpSettings FtpTestServer::settings() const {
     FtpSettings settings;
-    settings.host = host();
+    settings.host = address();
     settings.port = port_;
     settings.user = options_.user;
     settings.password = options_.password;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/ftp_client.h"
+#include "common/ftp_path.h"
 #include "support/child_process.h"
 #include "support/scratch_folder.h"
 
@@ -13,6 +14,10 @@ namespace velmora::test {
 
 // How the test server behaves; the defaults give a well-behaved server with one account.
 struct FtpServerOptions {
+    // FTPS: TLS required on the login and every transfer, a certificate made for the test by a CA of its own.
+    // SFTP: another server (asyncssh) with a host key made for the test; only the account and
+    // exitUploadAfter apply.
+    FtpScheme scheme = FtpScheme::Ftp;
     std::string user = "velmora";
     std::string password = "s3nh@-Secreta";
     bool sizeCommand = true;          // false: SIZE is answered as an unknown command
@@ -27,6 +32,11 @@ struct FtpServerOptions {
     bool refuseRenameOntoExisting = false;  // RNTO onto an existing name is answered 550, as on some Windows servers
     // PORT and EPRT are accepted but the server's connection never arrives, as when a firewall drops it.
     bool ignoreActiveMode = false;
+    // Once an upload has brought this many bytes the server process ends, like a machine that went away.
+    std::int64_t exitUploadAfter = -1;
+    std::string certificateName = "127.0.0.1";  // FTPS: the name the server's certificate is made for
+    bool expiredCertificate = false;            // FTPS: a certificate valid only until yesterday
+    bool withoutSshRsa = false;  // SFTP: the RSA host key only as rsa-sha2-*, as OpenSSH 8.8 and newer by default
 };
 
 // A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, serving a fresh temporary folder; stopped and
@@ -39,6 +49,8 @@ public:
     FtpTestServer& operator=(const FtpTestServer&) = delete;
 
     std::string host() const { return "127.0.0.1"; }
+    // The host as the report's server field gives it: with "ftps://" or "sftp://" for those schemes.
+    std::string address() const;
     int port() const { return port_; }
     const FtpServerOptions& options() const { return options_; }
     // Host, port and the account, ready for an FtpClient.
@@ -51,6 +63,10 @@ public:
     std::int64_t largestFileSize() const;
     // An upload has brought the bytes after which the server stops answering.
     bool stalled() const;
+    // FTPS: the certificate (PEM) of the authority that signed the server's certificate.
+    std::filesystem::path certificateAuthority() const { return folder_.path() / "ca.pem"; }
+    // SFTP: the server's key as OpenSSH shows it, "SHA256:...".
+    std::string hostKeyFingerprint() const;
 
 private:
     FtpServerOptions options_;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "common/ftp_client.h"
+#include "common/ftp_path.h"
+#include "common/ftp_trust.h"
 #include "support/fake_clock.h"
 #include "support/file_bytes.h"
 #include "support/ftp_test_server.h"
@@ -150,6 +152,33 @@ TEST(SurveyUpload, SendsEveryFileInNameOrderOnAConnectionOfItsOwnAndDeletesIt) {
     EXPECT_TRUE(r.host.observations.empty());
     EXPECT_EQ(r.host.pendingEventRounds, 3);
     EXPECT_TRUE(r.clock.sleeps.empty());
+}
+
+// The survey account may be an FTPS or SFTP one ("ftps://host", "sftp://host", port 0 for the scheme's own); the
+// server data folder holds what it trusts.
+TEST(SurveyUpload, SecureSchemesDeliverEveryFileByteForByte) {
+    std::string binary(200000, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>((i * 7919) % 256);
+    }
+    for (const FtpScheme scheme : {FtpScheme::Ftps, FtpScheme::Sftp}) {
+        SCOPED_TRACE(schemeName(scheme));
+        SurveyRun r(FtpServerOptions{.scheme = scheme});
+        r.account.host = r.server.address();
+        if (scheme == FtpScheme::Ftps) {
+            fs::copy_file(r.server.certificateAuthority(), r.data / kSiteCertificatesFileName);
+        }
+        r.add("PQS_1.txt", "pergunta 1;sim\r\npergunta 2;n\xE3o\n");
+        r.add("PQS_2.txt", binary);
+
+        r.run();
+
+        EXPECT_EQ(r.host.observation, "");
+        EXPECT_TRUE(namesIn(r.queueFolder()).empty());
+        EXPECT_EQ(namesIn(r.remoteFolder()), (std::vector<std::string>{"PQS_1.txt", "PQS_2.txt"}));
+        EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_1.txt"), "pergunta 1;sim\r\npergunta 2;n\xE3o\n");
+        EXPECT_EQ(readBytes(r.remoteFolder() / "PQS_2.txt"), binary);
+    }
 }
 
 TEST(SurveyUpload, AFailedUploadIsSetAsideAndTheOtherFilesStillGo) {
