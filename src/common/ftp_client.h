@@ -34,7 +34,7 @@ struct FtpSettings {
     std::string trustFolder{};
 };
 
-// The program's one FTP client (IdFTP1), shared by the report uploads and the survey upload: one logged-in
+// The program's one FTP client, shared by the report uploads and the survey upload: one logged-in
 // control connection from connect() to disconnect(), binary transfers, time-outs so that a dead server never
 // freezes the monitor. FTPS protects the login and every transfer with TLS 1.2 or newer and checks the server's
 // certificate; SFTP checks the server's key against the one recorded at the first connection.

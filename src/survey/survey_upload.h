@@ -15,7 +15,7 @@ class SurveyHost;
 
 // Remote folder of the survey account that receives the files.
 inline constexpr const char* kSurveyRemoteFolder = "PESQUISA_VELMORA";
-// observationLabel after a file that could not be delivered and was set aside.
+// "Observações:" after a file that could not be delivered and was set aside.
 inline constexpr const char* kSurveyUploadFailed = "Erro no envio para FTP";
 
 enum class SurveyUploadOutcome {
