@@ -21,6 +21,12 @@ constexpr ISC_STATUS kEndOfRows = 100;
 
 bool failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }
 
+void throwIfFailed(const FirebirdClient& client, const ISC_STATUS* status) {
+    if (failed(status)) {
+        throw toDatabaseError(client, status);
+    }
+}
+
 std::string_view rightTrimmed(std::string_view text) {
     const auto end = text.find_last_not_of(' ');
     return end == std::string_view::npos ? std::string_view{} : text.substr(0, end + 1);
@@ -91,9 +97,7 @@ public:
     Statement(const FirebirdClient& client, isc_db_handle* database) : client_(client) {
         ISC_STATUS_ARRAY status{};
         client_.isc_dsql_allocate_statement(status, database, &handle_);
-        if (failed(status)) {
-            throw toDatabaseError(client_, status);
-        }
+        throwIfFailed(client_, status);
     }
     ~Statement() {
         ISC_STATUS_ARRAY status{};
@@ -110,9 +114,7 @@ public:
         const char item = isc_info_sql_stmt_type;
         std::array<char, 16> answer{};
         client_.isc_dsql_sql_info(status, &handle_, 1, &item, static_cast<short>(answer.size()), answer.data());
-        if (failed(status)) {
-            throw toDatabaseError(client_, status);
-        }
+        throwIfFailed(client_, status);
         if (answer[0] != isc_info_sql_stmt_type) {
             return 0;
         }
@@ -162,9 +164,7 @@ std::string readBlob(const FirebirdClient& client, isc_db_handle* database, isc_
     ISC_STATUS_ARRAY status{};
     isc_blob_handle blob = 0;
     client.isc_open_blob2(status, database, transaction, &blob, &id, 0, nullptr);
-    if (failed(status)) {
-        throw toDatabaseError(client, status);
-    }
+    throwIfFailed(client, status);
     std::string data;
     std::array<char, 32768> chunk{};
     for (;;) {
@@ -225,9 +225,7 @@ void Connection::open() {
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;
     client.isc_attach_database(status, static_cast<short>(name.size()), name.c_str(), &database, dpb.size(), dpb.data());
-    if (failed(status)) {
-        throw toDatabaseError(client, status);
-    }
+    throwIfFailed(client, status);
     handles_->database = database;
 }
 
@@ -279,11 +277,7 @@ void Connection::queryInBatches(std::string_view sql, std::size_t rowsPerBatch,
     isc_db_handle* database = &handles_->database;
     isc_tr_handle* transaction = &handles_->transaction;
     ISC_STATUS_ARRAY status{};
-    const auto check = [&] {
-        if (failed(status)) {
-            throw toDatabaseError(client, status);
-        }
-    };
+    const auto check = [&] { throwIfFailed(client, status); };
 
     Statement statement(client, database);
     const std::string textOfStatement = utf8ToWindows1252(sql);
@@ -385,11 +379,7 @@ void Connection::execute(std::string_view sql) {
     ensureTransaction();
     const FirebirdClient& client = this->client();
     ISC_STATUS_ARRAY status{};
-    const auto check = [&] {
-        if (failed(status)) {
-            throw toDatabaseError(client, status);
-        }
-    };
+    const auto check = [&] { throwIfFailed(client, status); };
     {
         Statement statement(client, &handles_->database);
         const std::string textOfStatement = utf8ToWindows1252(sql);
